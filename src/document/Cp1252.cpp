@@ -1,0 +1,59 @@
+#include "document/Cp1252.h"
+
+#include <array>
+
+namespace skyrend {
+namespace {
+
+// Bytes 0x80..0x9F. The undefined bytes map to the C1 control of the same value.
+constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, //
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, //
+};
+
+// Byte for a character, or -1.
+int byteFor(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (std::size_t i = 0; i < kHigh.size(); ++i)
+        if (kHigh[i] == c)
+            return int(0x80 + i);
+    return -1;
+}
+
+} // namespace
+
+std::u16string decodeCp1252(std::string_view bytes)
+{
+    std::u16string out(bytes.size(), u'\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out[i] = (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : char16_t(b);
+    }
+    return out;
+}
+
+bool isEncodableCp1252(char16_t c) { return byteFor(c) >= 0; }
+
+std::optional<std::size_t> firstUnencodableCp1252(std::u16string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (byteFor(text[i]) < 0)
+            return i;
+    return std::nullopt;
+}
+
+std::string encodeCp1252(std::u16string_view text)
+{
+    std::string out(text.size(), '\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int b = byteFor(text[i]);
+        out[i] = static_cast<char>(b >= 0 ? b : '?');
+    }
+    return out;
+}
+
+} // namespace skyrend

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace skyrend {
+
+// Windows-1252, the game's code page. The five bytes the code page leaves undefined
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 controls of the same number, so every
+// byte survives a read and a write.
+std::u16string decodeCp1252(std::string_view bytes);
+
+// Index of the first character that has no byte in Windows-1252, if any.
+std::optional<std::size_t> firstUnencodableCp1252(std::u16string_view text);
+
+// Encodes `text`; a character without a byte becomes '?'. Callers that must not lose
+// characters check firstUnencodableCp1252 first.
+std::string encodeCp1252(std::u16string_view text);
+
+bool isEncodableCp1252(char16_t c);
+
+} // namespace skyrend
