@@ -1,0 +1,2 @@
+#pragma once
+// Placeholder: the INI store is being written.
