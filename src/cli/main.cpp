@@ -1,0 +1,256 @@
+// skyrend-f1: reads, writes and checks the game's F1 help file with the editor's own rules.
+
+#include "cli/FileIo.h"
+#include "cli/HelpJson.h"
+#include "cli/Json.h"
+#include "document/Cp1252.h"
+#include "document/HelpFormat.h"
+#include "document/HelpLint.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#ifndef SKYREND_VERSION
+#error "SKYREND_VERSION must be defined by the build"
+#endif
+
+namespace {
+
+using namespace skyrend;
+namespace fs = std::filesystem;
+
+constexpr int kSuccess = 0;
+constexpr int kFindings = 1; // check found faults, or text written that will not read back whole
+constexpr int kError = 2;    // nothing written
+
+constexpr std::string_view kUsage = R"(Usage: skyrend-f1 COMMAND [ARGUMENTS]
+
+Reads and writes the game's F1 help file (Commands.hlp) by the editor's own rules.
+
+Commands:
+  decode FILE              Print the text the editor shows for FILE, with its colours, as
+                           JSON: {"text": "...", "runs": [{"start": 0, "length": 5,
+                           "color": "G"}, ...]} (start and length count characters).
+  encode JSONFILE          Print the bytes the editor saves for a document in that JSON
+                           form; "color" is W, P, Y, R, G, B, p or "#rrggbb".
+  normalize FILE [-o OUT]  Print, or write to OUT, what the editor saves when FILE is
+                           opened and saved without edits.
+  check FILE...            Report faults as FILE:LINE:COLUMN: MESSAGE.
+
+Options:
+  -h, --help               Show this text.
+  --version                Show the version.
+
+Exit status: 0 on success (check: nothing found); 1 when check finds faults, or when
+encode or normalize wrote text that will not read back the same (the place is named on
+standard error); 2 on errors, with nothing written.
+)";
+
+void printError(const std::string& message)
+{
+    std::fprintf(stderr, "skyrend-f1: %s\n", message.c_str());
+}
+
+int usageError(const std::string& message)
+{
+    printError(message);
+    std::fputs("Try 'skyrend-f1 --help'.\n", stderr);
+    return kError;
+}
+
+bool writeStdout(std::string_view bytes)
+{
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
+        std::fflush(stdout) != 0) {
+        printError("cannot write to standard output");
+        return false;
+    }
+    return true;
+}
+
+bool readFileOrComplain(const std::string& name, std::string& bytes)
+{
+    if (const auto reason = readWholeFile(fs::path(name), bytes)) {
+        printError("cannot read '" + name + "': " + *reason);
+        return false;
+    }
+    return true;
+}
+
+// A file as the editor loads it.
+ColoredText loadHelpText(std::string_view bytes)
+{
+    return decodeHelpText(normalizeLineBreaks(decodeCp1252(bytes)));
+}
+
+// What the editor saves for `doc`, with the position it would warn about, if any. The caller
+// has made sure every character has a byte.
+struct Saved {
+    std::string bytes;
+    std::optional<LineColumn> unkeepable;
+};
+
+Saved save(const ColoredText& doc)
+{
+    const std::u16string encoded = encodeHelpText(doc);
+    Saved saved{encodeCp1252(encoded), std::nullopt};
+    if (const auto at = findUnkeepable(doc, encoded))
+        saved.unkeepable = lineColumnOf(doc.text, *at);
+    return saved;
+}
+
+void warnUnkeepable(const std::string& name, const LineColumn& at)
+{
+    printError(name + ": line " + std::to_string(at.line) + ", column " +
+               std::to_string(at.column) +
+               " of the text would be read as a colour tag; written anyway");
+}
+
+int runDecode(const std::vector<std::string>& files)
+{
+    if (files.size() != 1)
+        return usageError("decode takes one FILE");
+    std::string bytes;
+    if (!readFileOrComplain(files[0], bytes))
+        return kError;
+    return writeStdout(toJson(loadHelpText(bytes))) ? kSuccess : kError;
+}
+
+int runEncode(const std::vector<std::string>& files)
+{
+    if (files.size() != 1)
+        return usageError("encode takes one JSONFILE");
+    std::string input;
+    if (!readFileOrComplain(files[0], input))
+        return kError;
+    ColoredText doc;
+    try {
+        doc = fromJson(input);
+    } catch (const json::Error& e) {
+        printError(files[0] + ":" + std::to_string(e.line) + ":" + std::to_string(e.column) + ": " +
+                   e.what());
+        return kError;
+    }
+    const Saved saved = save(doc);
+    if (!writeStdout(saved.bytes))
+        return kError;
+    if (saved.unkeepable) {
+        warnUnkeepable(files[0], *saved.unkeepable);
+        return kFindings;
+    }
+    return kSuccess;
+}
+
+int runNormalize(const std::vector<std::string>& files, const std::optional<std::string>& output)
+{
+    if (files.size() != 1)
+        return usageError("normalize takes one FILE");
+    std::string bytes;
+    if (!readFileOrComplain(files[0], bytes))
+        return kError;
+    // Every byte decodes to a character that encodes back, so nothing can be refused here.
+    const Saved saved = save(loadHelpText(bytes));
+    if (output) {
+        if (const auto reason = writeFileAtomically(fs::path(*output), saved.bytes)) {
+            printError("cannot write '" + *output + "': " + *reason);
+            return kError;
+        }
+    } else if (!writeStdout(saved.bytes)) {
+        return kError;
+    }
+    if (saved.unkeepable) {
+        warnUnkeepable(files[0], *saved.unkeepable);
+        return kFindings;
+    }
+    return kSuccess;
+}
+
+int runCheck(const std::vector<std::string>& files)
+{
+    if (files.empty())
+        return usageError("check needs at least one FILE");
+    bool anyError = false;
+    bool anyFinding = false;
+    for (const std::string& name : files) {
+        std::string bytes;
+        if (!readFileOrComplain(name, bytes)) {
+            anyError = true;
+            continue;
+        }
+        std::string report;
+        for (const LintFinding& f : lintHelpFile(decodeCp1252(bytes))) {
+            report += name + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + ": " +
+                      f.message + "\n";
+            anyFinding = true;
+        }
+        if (!writeStdout(report))
+            return kError;
+    }
+    return anyError ? kError : anyFinding ? kFindings : kSuccess;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+#ifdef _WIN32
+    // Help files are bytes; no CR may be added before LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    // Options may stand anywhere before "--"; after it every word is a file name.
+    std::string command;
+    std::vector<std::string> files;
+    std::optional<std::string> output;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (!optionsEnded && a == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && (a == "-h" || a == "--help")) {
+            return writeStdout(kUsage) ? kSuccess : kError;
+        } else if (!optionsEnded && a == "--version") {
+            return writeStdout("skyrend-f1 " SKYREND_VERSION "\n") ? kSuccess : kError;
+        } else if (!optionsEnded && a == "-o") {
+            if (output)
+                return usageError("-o given twice");
+            if (i + 1 == argc)
+                return usageError("-o needs a file name");
+            output = argv[++i];
+        } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
+            return usageError("unknown option '" + a + "'");
+        } else if (command.empty()) {
+            command = a;
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (command.empty())
+        return usageError("no command given");
+    if (output && command != "normalize")
+        return usageError("-o belongs to normalize");
+    try {
+        if (command == "decode")
+            return runDecode(files);
+        if (command == "encode")
+            return runEncode(files);
+        if (command == "normalize")
+            return runNormalize(files, output);
+        if (command == "check")
+            return runCheck(files);
+    } catch (const std::bad_alloc&) {
+        printError("out of memory");
+        return kError;
+    } catch (const std::exception& e) {
+        printError(e.what());
+        return kError;
+    }
+    return usageError("unknown command '" + command + "'");
+}

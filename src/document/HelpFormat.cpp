@@ -1,0 +1,374 @@
+#include "document/HelpFormat.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+namespace skyrend {
+namespace {
+
+constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+
+bool isLineBreak(char16_t c)
+{
+    return c == u'\r' || c == u'\n';
+}
+
+bool isTagLetter(char16_t c)
+{
+    return paletteRowOfLetter(c).has_value();
+}
+
+// The save writes one CR LF after the document; the reader drops it again.
+std::u16string_view withoutFinalLineBreak(std::u16string_view raw)
+{
+    if (raw.ends_with(u"\r\n"))
+        raw.remove_suffix(2);
+    else if (!raw.empty() && isLineBreak(raw.back()))
+        raw.remove_suffix(1);
+    return raw;
+}
+
+// The reading rules, feeding visible stretches and their colour to `sink`. Stretches without
+// '%' or '#' go over in one piece, so long plain text costs one append.
+template <class Sink> void readTags(std::u16string_view raw, Sink& sink)
+{
+    raw = withoutFinalLineBreak(raw);
+    // Palette row of each ASCII tag letter, -1 for none.
+    std::array<signed char, 128> tagRow;
+    tagRow.fill(-1);
+    for (int row = PaletteColorCount - 1; row >= 0; --row) // the first row wins
+        if (const auto letter = static_cast<unsigned char>(ColorLetters[row]); letter < 128)
+            tagRow[letter] = static_cast<signed char>(row);
+    const ColorRef green = ColorValues[Green];
+    ColorRef current = green;
+    const std::size_t n = raw.size();
+    std::size_t i = 0;
+    while (i < n) {
+        std::size_t j = i;
+        while (j < n && raw[j] != u'%' && raw[j] != u'#')
+            ++j;
+        if (j > i) {
+            sink.append(raw.substr(i, j - i), current);
+            i = j;
+            if (i == n)
+                break;
+        }
+        if (raw[i] == u'#') {
+            current = green;
+            sink.append(raw.substr(i, 1), current);
+            ++i;
+            continue;
+        }
+        if (i + 1 < n) {
+            const char16_t next = raw[i + 1];
+            if (next == u'%') { // the first of two is dropped, the second read again
+                ++i;
+                continue;
+            }
+            if (next < 128 && tagRow[next] >= 0) {
+                current = ColorValues[tagRow[next]];
+                i += 2;
+                continue;
+            }
+        }
+        sink.append(raw.substr(i, 1), current); // a '%' that starts no tag is text
+        ++i;
+    }
+}
+
+struct TextSink {
+    std::u16string& text;
+    void append(std::u16string_view s, ColorRef) { text.append(s); }
+};
+
+// Compares the visible text with `expected` as it is produced, without keeping it.
+struct CompareSink {
+    explicit CompareSink(std::u16string_view text) : expected(text) {}
+    std::u16string_view expected;
+    std::size_t produced = 0;
+    std::optional<std::size_t> firstDifference;
+
+    void append(std::u16string_view s, ColorRef)
+    {
+        if (firstDifference)
+            return;
+        const std::u16string_view mine =
+            expected.substr(std::min(produced, expected.size()), s.size());
+        if (mine != s) {
+            const auto diff = std::mismatch(mine.begin(), mine.end(), s.begin(), s.end()).first;
+            firstDifference = produced + std::size_t(diff - mine.begin());
+        }
+        produced += s.size();
+    }
+};
+
+struct ColoredSink {
+    ColoredText& doc;
+    ColorRef runColor = 0;
+    std::size_t runLength = 0;
+
+    void append(std::u16string_view s, ColorRef color)
+    {
+        doc.text.append(s);
+        if (runLength != 0 && color == runColor) {
+            runLength += s.size();
+            return;
+        }
+        flush();
+        runColor = color;
+        runLength = s.size();
+    }
+    void flush()
+    {
+        if (runLength != 0)
+            doc.runs.push_back({runLength, runColor});
+        runLength = 0;
+    }
+};
+
+// Walks the runs alongside the text and hands out the palette row each character is written
+// in: colours outside rows 0..6 count as Green, and so does text past the last run.
+class RowCursor {
+public:
+    explicit RowCursor(const std::vector<ColorRun>& runs) : runs_(runs) {}
+
+    // `i` must not decrease between calls on one cursor.
+    int rowAt(std::size_t i)
+    {
+        while (i >= end_) {
+            if (next_ == runs_.size()) {
+                end_ = kNone;
+                row_ = Green;
+                break;
+            }
+            const std::size_t length = runs_[next_].length;
+            end_ = length > kNone - end_ ? kNone : end_ + length;
+            row_ = paletteRowOfColor(runs_[next_].color).value_or(Green);
+            ++next_;
+        }
+        return row_;
+    }
+    // End of the run that the last rowAt() found.
+    std::size_t runEnd() const { return end_; }
+
+private:
+    const std::vector<ColorRun>& runs_;
+    std::size_t next_ = 0;
+    std::size_t end_ = 0;
+    int row_ = Green;
+};
+
+} // namespace
+
+std::u16string normalizeLineBreaks(std::u16string_view raw)
+{
+    std::u16string out;
+    out.reserve(raw.size() + raw.size() / 32 + 2);
+    const std::size_t n = raw.size();
+    std::size_t i = 0;
+    while (i < n) {
+        std::size_t j = i;
+        while (j < n && !isLineBreak(raw[j]))
+            ++j;
+        out.append(raw.substr(i, j - i));
+        if (j == n)
+            break;
+        out.append(u"\r\n");
+        i = (raw[j] == u'\r' && j + 1 < n && raw[j + 1] == u'\n') ? j + 2 : j + 1;
+    }
+    return out;
+}
+
+ColoredText decodeHelpText(std::u16string_view raw)
+{
+    ColoredText doc;
+    doc.text.reserve(raw.size());
+    ColoredSink sink{doc};
+    readTags(raw, sink);
+    sink.flush();
+    return doc;
+}
+
+std::u16string decodeVisibleText(std::u16string_view raw)
+{
+    std::u16string text;
+    text.reserve(raw.size());
+    TextSink sink{text};
+    readTags(raw, sink);
+    return text;
+}
+
+std::u16string encodeHelpText(const ColoredText& doc)
+{
+    const std::u16string_view text = doc.text;
+    const std::size_t n = text.size();
+    std::u16string out;
+    out.reserve(n + n / 8 + 16);
+
+    RowCursor cursor(doc.runs);
+    int running = Green; // the colour the reader will have when it reaches the next character
+    bool inHeader = false;
+    // A visible '%' must not be split from the character after it by a tag, or the reader would
+    // see "%%" or a tag; so a block of '%' is written in the colour of what follows it.
+    std::size_t percentEnd = 0;
+    int percentRow = Green;
+
+    std::size_t i = 0;
+    while (i < n) {
+        const char16_t c = text[i];
+        if (c == u'#') { // the reader turns Green at every '#'
+            if (i == 0 || text[i - 1] == u'\n')
+                inHeader = true;
+            out.push_back(c);
+            running = Green;
+            ++i;
+            continue;
+        }
+        if (inHeader) {
+            // The game shows a header line in one colour: no tags up to and including the CR
+            // of the next CR LF. The running colour stays Green, as its '#' left it.
+            std::size_t end = i;
+            while (end < n && !(text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n'))
+                ++end;
+            if (end < n) {
+                ++end;
+                inHeader = false;
+            }
+            out.append(text.substr(i, end - i));
+            i = end;
+            continue;
+        }
+        int row = cursor.rowAt(i);
+        if (c == u'%') {
+            if (i >= percentEnd) {
+                std::size_t end = i;
+                while (end < n && text[end] == u'%')
+                    ++end;
+                RowCursor ahead = cursor;
+                const bool takesNext = end < n && !isLineBreak(text[end]) && text[end] != u'#';
+                percentRow = ahead.rowAt(takesNext ? end : end - 1);
+                percentEnd = end;
+            }
+            row = percentRow;
+        }
+        if (row != running) {
+            // A tag before a line break would show nowhere; the colour is written with the next
+            // visible character instead.
+            if (isLineBreak(c)) {
+                out.push_back(c);
+                ++i;
+                continue;
+            }
+            out.push_back(u'%');
+            out.push_back(char16_t(ColorLetters[row]));
+            running = row;
+        }
+        if (c == u'%') {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        // The rest of the run up to the next '#' or '%' needs no tag.
+        const std::size_t runEnd = std::min(cursor.runEnd(), n);
+        std::size_t end = i + 1;
+        while (end < runEnd && text[end] != u'#' && text[end] != u'%')
+            ++end;
+        out.append(text.substr(i, end - i));
+        i = end;
+    }
+    out.append(u"\r\n");
+    return out;
+}
+
+std::optional<std::size_t> findUnkeepable(const ColoredText& doc, std::u16string_view encoded)
+{
+    const std::u16string_view text = doc.text;
+    CompareSink sink(text);
+    readTags(encoded, sink);
+    if (!sink.firstDifference && sink.produced == text.size())
+        return std::nullopt;
+    const std::size_t lost = sink.firstDifference.value_or(std::min(sink.produced, text.size()));
+    // The reader drops a '%' only as part of a tag or of "%%"; the first such '%' is where the
+    // text stops coming back.
+    for (std::size_t j = 0; j <= lost && j + 1 < text.size(); ++j)
+        if (text[j] == u'%' && (text[j + 1] == u'%' || isTagLetter(text[j + 1])))
+            return j;
+    return lost;
+}
+
+LineColumn lineColumnOf(std::u16string_view text, std::size_t index)
+{
+    index = std::min(index, text.size());
+    std::size_t line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < index; ++i) {
+        const char16_t c = text[i];
+        if (c == u'\n' || (c == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n'))) {
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+    return {line, index - lineStart + 1};
+}
+
+bool hasHeaderLine(std::u16string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == u'#' && (i == 0 || isLineBreak(text[i - 1])))
+            return true;
+    return false;
+}
+
+std::vector<ColorRun> runsFromColors(std::span<const ColorRef> colors)
+{
+    std::vector<ColorRun> runs;
+    for (const ColorRef c : colors)
+        appendRun(runs, 1, c);
+    return runs;
+}
+
+void appendRun(std::vector<ColorRun>& runs, std::size_t length, ColorRef color)
+{
+    if (length == 0)
+        return;
+    if (!runs.empty() && runs.back().color == color)
+        runs.back().length += length;
+    else
+        runs.push_back({length, color});
+}
+
+std::vector<ColorRef> colorsOf(const ColoredText& doc)
+{
+    std::vector<ColorRef> colors;
+    colors.reserve(doc.text.size());
+    for (const ColorRun& run : doc.runs) {
+        const std::size_t room = doc.text.size() - colors.size();
+        colors.insert(colors.end(), std::min(run.length, room), run.color);
+    }
+    colors.resize(doc.text.size(), ColorValues[Green]);
+    return colors;
+}
+
+bool hasCanonicalRuns(const ColoredText& doc)
+{
+    std::size_t covered = 0;
+    for (std::size_t r = 0; r < doc.runs.size(); ++r) {
+        const ColorRun& run = doc.runs[r];
+        if (run.length == 0 || run.length > doc.text.size() - covered)
+            return false;
+        if (r > 0 && doc.runs[r - 1].color == run.color)
+            return false;
+        covered += run.length;
+    }
+    return covered == doc.text.size();
+}
+
+std::optional<char> tagLetterOf(ColorRef color)
+{
+    if (const auto row = paletteRowOfColor(color))
+        return ColorLetters[*row];
+    return std::nullopt;
+}
+
+} // namespace skyrend

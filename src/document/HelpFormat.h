@@ -1,0 +1,82 @@
+#pragma once
+
+#include "document/Palette.h"
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace skyrend {
+
+// A stretch of `length` characters in one colour.
+struct ColorRun {
+    std::size_t length;
+    ColorRef color;
+
+    friend bool operator==(const ColorRun&, const ColorRun&) = default;
+};
+
+// What the editor holds: visible text plus the colour of every character.
+struct ColoredText {
+    std::u16string text;        // visible text, line breaks as "\r\n"
+    std::vector<ColorRun> runs; // maximal runs (neighbours differ), covering text exactly
+
+    friend bool operator==(const ColoredText&, const ColoredText&) = default;
+};
+
+// "\r\n", a lone "\r" and a lone "\n" each become "\r\n".
+std::u16string normalizeLineBreaks(std::u16string_view raw);
+
+// Reads a help file's text (line breaks already normalized) into visible text and colours.
+// One line break at the very end of `raw` is ignored: it is the one a save writes after the
+// document, so loading and saving an unedited file gives the same bytes.
+ColoredText decodeHelpText(std::u16string_view raw);
+
+// Only the visible text of decodeHelpText(raw), without building runs.
+std::u16string decodeVisibleText(std::u16string_view raw);
+
+// The tagged text a save writes for `doc`, closing "\r\n" included. Runs that fall short of the
+// text leave the rest Green; runs beyond it are ignored.
+std::u16string encodeHelpText(const ColoredText& doc);
+
+// Index into doc.text of the first character that would not come back when `encoded` (the
+// output of encodeHelpText(doc)) is read again: the visible "%" that the reader would take for
+// a tag or for the first half of "%%". nullopt when the text comes back whole.
+std::optional<std::size_t> findUnkeepable(const ColoredText& doc, std::u16string_view encoded);
+
+struct LineColumn {
+    std::size_t line;   // 1-based
+    std::size_t column; // 1-based
+    friend bool operator==(const LineColumn&, const LineColumn&) = default;
+};
+
+// Position of text[index]; line breaks are "\r\n", "\r" or "\n". An index past the end is
+// taken as the end.
+LineColumn lineColumnOf(std::u16string_view text, std::size_t index);
+
+// True when some line of `text` starts with '#' (first character, or one after a line feed or a
+// lone carriage return).
+bool hasHeaderLine(std::u16string_view text);
+
+// ---- Helpers for building and inspecting coloured text ----
+
+// Maximal runs for one colour per character; `colors` must have one entry per character.
+std::vector<ColorRun> runsFromColors(std::span<const ColorRef> colors);
+
+// Appends `length` characters of `color` to `runs`, merging with the last run when it has the
+// same colour. A zero length adds nothing.
+void appendRun(std::vector<ColorRun>& runs, std::size_t length, ColorRef color);
+
+// One colour per character of doc.text (Green where the runs fall short).
+std::vector<ColorRef> colorsOf(const ColoredText& doc);
+
+// True when the runs cover doc.text exactly, none is empty and neighbours differ.
+bool hasCanonicalRuns(const ColoredText& doc);
+
+// The tag letter for a colour: the first palette row among 0..6 with that value.
+std::optional<char> tagLetterOf(ColorRef color);
+
+} // namespace skyrend

@@ -1,0 +1,388 @@
+#include <QtTest>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Result {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Result run(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(SKYREND_BIN_DIR "/skyrend-f1"), args);
+    Result r;
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.code = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+QString fixture(const char* name)
+{
+    return QStringLiteral(SKYREND_TEST_DATA "/cli/") + name;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// JSON written with ' for ", to keep the test data readable.
+QByteArray j(const char* text)
+{
+    return QByteArray(text).replace('\'', '"');
+}
+
+// An error is one line on standard error.
+bool isOneLine(const QByteArray& err)
+{
+    return err.count('\n') == 1 && err.endsWith('\n');
+}
+
+} // namespace
+
+class tst_Cli : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString temp(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void usage_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("stdoutPart");
+        QTest::addColumn<QString>("stderrPart");
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: skyrend-f1"
+                              << "";
+        QTest::newRow("help after command") << QStringList{"check", "-h"} << 0 << "normalize FILE"
+                                            << "";
+        QTest::newRow("version") << QStringList{"--version"} << 0
+                                 << "skyrend-f1 " SKYREND_EXPECTED_VERSION "\n"
+                                 << "";
+        QTest::newRow("nothing") << QStringList{} << 2 << ""
+                                 << "no command";
+        QTest::newRow("unknown command") << QStringList{"render", "x"} << 2 << ""
+                                         << "unknown command";
+        QTest::newRow("unknown option") << QStringList{"decode", "--fast", "x"} << 2 << ""
+                                        << "unknown option";
+        QTest::newRow("two files for decode") << QStringList{"decode", "a", "b"} << 2 << ""
+                                              << "one FILE";
+        QTest::newRow("-o without name") << QStringList{"normalize", "a", "-o"} << 2 << ""
+                                         << "needs a file name";
+        QTest::newRow("-o for decode") << QStringList{"decode", "a", "-o", "b"} << 2 << ""
+                                       << "belongs to normalize";
+        QTest::newRow("check without files") << QStringList{"check"} << 2 << ""
+                                             << "at least one";
+    }
+    void usage()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, stdoutPart);
+        QFETCH(QString, stderrPart);
+        const Result r = run(args);
+        QCOMPARE(r.code, code);
+        QVERIFY2(QString::fromUtf8(r.out).contains(stdoutPart), r.out.constData());
+        QVERIFY2(QString::fromUtf8(r.err).contains(stderrPart), r.err.constData());
+        if (code != 0)
+            QVERIFY(r.out.isEmpty());
+    }
+
+    void unreadableInput_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("decode") << "decode";
+        QTest::newRow("encode") << "encode";
+        QTest::newRow("normalize") << "normalize";
+        QTest::newRow("check") << "check";
+    }
+    void unreadableInput()
+    {
+        QFETCH(QString, command);
+        for (const QString& path : {temp("does-not-exist"), m_dir.path()}) {
+            const Result r = run({command, path});
+            QCOMPARE(r.code, 2);
+            QVERIFY(r.out.isEmpty());
+            QVERIFY2(isOneLine(r.err) && r.err.contains(path.toUtf8()), r.err.constData());
+        }
+    }
+
+    void decodes_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("json");
+        QTest::newRow("empty") << QByteArray() << j("{'text': '', 'runs': []}\n");
+        QTest::newRow("line breaks as the editor holds them, final one dropped")
+            << QByteArray("a\rb\nc\r\n")
+            << j("{'text': 'a\\r\\nb\\r\\nc', 'runs': [{'start': 0, 'length': 7, 'color': "
+                 "'G'}]}\n");
+        QTest::newRow("Windows-1252 to UTF-8, control characters escaped")
+            << QByteArray("%p\x80\x01\"")
+            << j("{'text': '\xe2\x82\xac\\u0001\\'', 'runs': [{'start': 0, 'length': 3, 'color': "
+                 "'p'}]}\n")
+                   .replace("\\'", "\\\"");
+        QTest::newRow("runs count characters")
+            << QByteArray("\xe9%Rx%Gy")
+            << j("{'text': '\xc3\xa9xy', 'runs': [{'start': 0, 'length': 1, 'color': 'G'}, "
+                 "{'start': 1, 'length': 1, 'color': 'R'}, {'start': 2, 'length': 1, 'color': "
+                 "'G'}]}\n");
+    }
+    void decodes()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, json);
+        QVERIFY(writeAll(temp("in.hlp"), file));
+        const Result r = run({"decode", temp("in.hlp")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, json);
+        QVERIFY(r.err.isEmpty());
+    }
+
+    // The sample file read by another JSON reader: the colours are where the tags put them,
+    // and encode gives the file back byte for byte (the file is as the editor writes it).
+    void decodeAndEncodeAgreeOnTheSampleFile()
+    {
+        const Result decoded = run({"decode", fixture("commands.hlp")});
+        QCOMPARE(decoded.code, 0);
+        QJsonParseError error;
+        const QJsonObject doc = QJsonDocument::fromJson(decoded.out, &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        const QString text = doc["text"].toString();
+        QString colors(text.size(), u'?');
+        qsizetype next = 0;
+        for (const QJsonValue run : doc["runs"].toArray()) {
+            const QJsonObject o = run.toObject();
+            QCOMPARE(o["start"].toInt(), next);
+            const QString letter = o["color"].toString();
+            QCOMPARE(letter.size(), 1);
+            for (int k = 0; k < o["length"].toInt(); ++k)
+                colors[next++] = letter[0];
+        }
+        QCOMPARE(next, text.size());
+        QVERIFY(!text.contains("%R") && !text.contains("%G") && text.contains("%KB_THOR"));
+        auto colorOf = [&](const QString& word) {
+            return colors.mid(text.indexOf(word), word.size());
+        };
+        QCOMPARE(colorOf("#Help"), QString("GGGGG"));
+        QCOMPARE(colorOf("Warning:"), QString("RRRRRRRR"));
+        QCOMPARE(colorOf("Blue"), QString("BBBB"));
+        QCOMPARE(colorOf("Pink"), QString("pppp"));
+        QCOMPARE(colorOf("Item #3 hot"), QString("WWWWWGGGRRR")); // '#' turns Green mid-line
+        QCOMPARE(colorOf("\r\nover"), QString("PPPPPP")); // colour carries over the line break
+        QVERIFY(text.endsWith(QString::fromUtf16(u"Caf\u00e9 \u20ac 5 each.")));
+
+        QVERIFY(writeAll(temp("sample.json"), decoded.out));
+        const Result encoded = run({"encode", temp("sample.json")});
+        QCOMPARE(encoded.code, 0);
+        QCOMPARE(encoded.out, readAll(fixture("commands.hlp")));
+    }
+
+    void encodes_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("stderrPart");
+        QTest::newRow("tags") << j("{'text':'#H\\r\\nab','runs':[{'start':0,'length':4,'color':'G'}"
+                                   ",{'start':4,'length':2,'color':'B'}]}")
+                              << 0 << QByteArray("#H\r\n%Bab\r\n") << "";
+        QTest::newRow("colour values") << j("{'text':'ab','runs':[{'start':0,'length':1,'color':'#"
+                                            "ce0808'},{'start':1,'length':1,'color':'#000000'}]}")
+                                       << 0 << QByteArray("%Ra%Gb\r\n") << "";
+        QTest::newRow("lone LF and Windows-1252")
+            << j("{'text':'\xe2\x82\xac\\n','runs':[{'start':0,'length':2,'color':'G'}]}") << 0
+            << QByteArray("\x80\n\r\n") << "";
+        QTest::newRow("unkeepable text is written anyway")
+            << j("{'text':'ok\\r\\nx%Ry','runs':[{'start':0,'length':8,'color':'G'}]}") << 1
+            << QByteArray("ok\r\nx%Ry\r\n") << "line 2, column 2";
+    }
+    void encodes()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(int, code);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, stderrPart);
+        QVERIFY(writeAll(temp("in.json"), json));
+        const Result r = run({"encode", temp("in.json")});
+        QCOMPARE(r.code, code);
+        QCOMPARE(r.out, bytes);
+        if (stderrPart.isEmpty())
+            QVERIFY(r.err.isEmpty());
+        else
+            QVERIFY2(isOneLine(r.err) && r.err.contains(stderrPart.toUtf8()), r.err.constData());
+    }
+
+    void encodeRefuses_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("stderrPart");
+        QTest::newRow("malformed") << j("{'text':'a','runs':[}") << "in.json:1:21: ";
+        QTest::newRow("not JSON at all") << QByteArray("#Help\r\n") << "in.json:1:1: ";
+        QTest::newRow("unknown colour letter")
+            << j("{'text':'a','runs':[{'start':0,'length':1,'color':'b'}]}")
+            << "unknown colour \"b\"";
+        QTest::newRow("no byte in Windows-1252")
+            << j("{'text':'\xd0\x96','runs':[{'start':0,'length':1,'color':'G'}]}") << "U+0416";
+        QTest::newRow("runs do not cover")
+            << j("{'text':'abc','runs':[{'start':0,'length':1,'color':'G'}]}") << "cover 1";
+    }
+    void encodeRefuses()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, stderrPart);
+        QVERIFY(writeAll(temp("in.json"), json));
+        const Result r = run({"encode", temp("in.json")});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY2(isOneLine(r.err) && r.err.contains(stderrPart.toUtf8()), r.err.constData());
+    }
+
+    void normalizeIsWhatTheEditorWrites_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("written by the editor")
+            << readAll(fixture("commands.hlp")) << readAll(fixture("commands.hlp"));
+        QTest::newRow("no final line break") << QByteArray("#H\r\nx") << QByteArray("#H\r\nx\r\n");
+        QTest::newRow("lone line breaks") << QByteArray("a\nb\r") << QByteArray("a\r\nb\r\n");
+        QTest::newRow("needless tags")
+            << QByteArray("%G#H %R(x)\r\n%Ra%Rb%%K") << QByteArray("#H (x)\r\n%Rab%K\r\n");
+        QTest::newRow("empty") << QByteArray() << QByteArray("\r\n");
+    }
+    void normalizeIsWhatTheEditorWrites()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, expected);
+        QVERIFY(writeAll(temp("n.hlp"), file));
+        const Result once = run({"normalize", temp("n.hlp")});
+        QCOMPARE(once.code, 0);
+        QCOMPARE(once.out, expected);
+        QVERIFY(writeAll(temp("n2.hlp"), once.out));
+        const Result twice = run({"normalize", temp("n2.hlp")});
+        QCOMPARE(twice.out, once.out);
+    }
+
+    void normalizeWritesOutputFile()
+    {
+        QTemporaryDir dir;
+        const QString in = dir.filePath("in.hlp");
+        const QString out = dir.filePath("out.hlp");
+        QVERIFY(writeAll(in, "a%Rb\n"));
+
+        QCOMPARE(run({"normalize", in, "-o", out}).code, 0); // new file
+        QCOMPARE(readAll(out), QByteArray("a%Rb\r\n"));
+
+        QVERIFY(writeAll(out, QByteArray(100000, 'x'))); // a longer old file is replaced whole
+        QVERIFY(QFile::setPermissions(out, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(run({"-o", out, "normalize", in}).code, 0);
+        QCOMPARE(readAll(out), QByteArray("a%Rb\r\n"));
+        QCOMPARE(QFile::permissions(out) & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+
+        QCOMPARE(run({"normalize", in, "-o", in}).code, 0); // in place
+        QCOMPARE(readAll(in), QByteArray("a%Rb\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"in.hlp", "out.hlp"}));
+    }
+
+    void normalizeLeavesNothingWhenItCannotWrite()
+    {
+        QTemporaryDir dir;
+        const QString in = dir.filePath("in.hlp");
+        QVERIFY(writeAll(in, "#H\r\n"));
+        QVERIFY(QDir(dir.path()).mkdir("folder"));
+        for (const QString& out : {dir.filePath("missing/out.hlp"), dir.filePath("folder")}) {
+            const Result r = run({"normalize", in, "-o", out});
+            QCOMPARE(r.code, 2);
+            QVERIFY2(isOneLine(r.err) && r.err.contains("cannot write"), r.err.constData());
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList({"folder", "in.hlp"}));
+        QVERIFY(QDir(dir.filePath("folder")).isEmpty());
+        QCOMPARE(readAll(in), QByteArray("#H\r\n"));
+    }
+
+    void check()
+    {
+        const Result clean = run({"check", fixture("commands.hlp")});
+        QCOMPARE(clean.code, 0);
+        QVERIFY(clean.out.isEmpty() && clean.err.isEmpty());
+
+        const QString faulty = fixture("faulty.hlp");
+        const Result found = run({"check", fixture("commands.hlp"), faulty});
+        QCOMPARE(found.code, 1);
+        const QStringList lines = QString::fromUtf8(found.out).split('\n', Qt::SkipEmptyParts);
+        const QStringList expected = {
+            faulty + ":1:1: the first line is no header line",
+            faulty + ":2:7: colour tag \"%R\" inside a header line; the editor does not keep it",
+            faulty + ":3:5: unknown key macro \"%KB_WARPED\"",
+            faulty + ":3:19: unknown key macro \"%Kesc\"",
+            faulty + ":3:30: \"%b\" is no colour tag (the tags are %W %P %Y %R %G %B %p)",
+            faulty + ":4:3: \"%%\": loading drops the first \"%\"",
+        };
+        QCOMPARE(lines, expected);
+
+        // A file that cannot be read is an error, but the others are still checked.
+        const Result mixed = run({"check", temp("missing.hlp"), faulty});
+        QCOMPARE(mixed.code, 2);
+        QCOMPARE(mixed.out, found.out);
+        QVERIFY(isOneLine(mixed.err));
+    }
+
+    // About 10 MiB of help text with a header every 20 lines and frequent colour changes.
+    void largeFile()
+    {
+        QRandomGenerator random(42);
+        QByteArray file;
+        const char letters[] = "WPYRGBp";
+        for (int line = 0; file.size() < 10 * 1024 * 1024; ++line) {
+            if (line % 20 == 0)
+                file += "#Page " + QByteArray::number(line) + " (F1 for more options)";
+            for (int k = 0; line % 20 != 0 && k < 60; ++k) {
+                if (random.bounded(16) == 0)
+                    file += QByteArray("%") + letters[random.bounded(7)];
+                file += char(random.bounded(3) == 0 ? ' ' : 'a' + random.bounded(26));
+            }
+            file += "\r\n";
+        }
+        QVERIFY(writeAll(temp("big.hlp"), file));
+        QElapsedTimer timer;
+        timer.start();
+        const Result normalized = run({"normalize", temp("big.hlp"), "-o", temp("big-n.hlp")});
+        QCOMPARE(normalized.code, 0);
+        const Result decoded = run({"decode", temp("big-n.hlp")});
+        QCOMPARE(decoded.code, 0);
+        QVERIFY(writeAll(temp("big.json"), decoded.out));
+        const Result encoded = run({"encode", temp("big.json")});
+        QCOMPARE(encoded.code, 0);
+        QVERIFY(encoded.out == readAll(temp("big-n.hlp")));
+        QCOMPARE(run({"check", temp("big-n.hlp")}).code, 0);
+        qInfo("normalize, decode, encode and check of %lld bytes: %lld ms", qlonglong(file.size()),
+              qlonglong(timer.elapsed()));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Cli)
+#include "tst_cli.moc"

@@ -1,0 +1,434 @@
+#include "document/Cp1252.h"
+#include "document/HelpFormat.h"
+
+#include <QtTest>
+
+#include <random>
+
+using namespace skyrend;
+
+namespace {
+
+// A colour that no palette row has, as another editor might leave behind.
+constexpr ColorRef kForeign = 0x00123456;
+
+std::u16string u16(const QString& s)
+{
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size()));
+}
+
+QString qs(std::u16string_view s)
+{
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
+
+// Colours are written one letter per character: the palette letters, and 'x' for kForeign.
+ColorRef colorOfLetter(QChar letter)
+{
+    if (letter == u'x')
+        return kForeign;
+    const auto row = paletteRowOfLetter(letter.unicode());
+    if (!row)
+        qFatal("bad colour letter in test data");
+    return ColorValues[*row];
+}
+
+QString lettersOf(const std::vector<ColorRef>& colors)
+{
+    QString out;
+    for (const ColorRef c : colors)
+        out += c == kForeign ? QChar(u'x') : QChar(tagLetterOf(c).value_or('?'));
+    return out;
+}
+
+ColoredText colored(const QString& text, QString letters)
+{
+    letters.remove(u' '); // test data groups letters with spaces for reading
+    if (letters.size() != text.size())
+        qFatal("test data: %d letters for %d characters", int(letters.size()), int(text.size()));
+    std::vector<ColorRef> colors;
+    for (const QChar l : letters)
+        colors.push_back(colorOfLetter(l));
+    return {u16(text), runsFromColors(colors)};
+}
+
+bool isBreak(char16_t c)
+{
+    return c == u'\r' || c == u'\n';
+}
+
+// Characters whose colour a save may change: header lines (from a '#' that begins a line to
+// the CR of the next CR LF), line breaks, '#', colours outside the palette, and a '%' right
+// before a colour change.
+std::vector<bool> colourMayChange(const ColoredText& doc)
+{
+    const std::u16string& t = doc.text;
+    const std::vector<ColorRef> colors = colorsOf(doc);
+    std::vector<bool> exempt(t.size(), false);
+    bool header = false;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (t[i] == u'#' && (i == 0 || t[i - 1] == u'\n'))
+            header = true;
+        exempt[i] = header || isBreak(t[i]) || t[i] == u'#' || !paletteRowOfColor(colors[i]) ||
+                    (t[i] == u'%' && i + 1 < t.size() && colors[i + 1] != colors[i]);
+        if (header && t[i] == u'\r' && i + 1 < t.size() && t[i + 1] == u'\n')
+            header = false;
+    }
+    return exempt;
+}
+
+// The format has no escape for "%%" or "%" before a tag letter; everything else must be kept.
+std::optional<std::size_t> firstWithoutEscape(std::u16string_view t)
+{
+    for (std::size_t i = 0; i + 1 < t.size(); ++i)
+        if (t[i] == u'%' && (t[i + 1] == u'%' || paletteRowOfLetter(t[i + 1])))
+            return i;
+    return std::nullopt;
+}
+
+// Checks what a save and reload must keep; returns an empty string or what went wrong.
+QString roundTripFault(const ColoredText& doc)
+{
+    const std::u16string encoded = encodeHelpText(doc);
+    const ColoredText back = decodeHelpText(encoded);
+    const auto unkeepable = findUnkeepable(doc, encoded);
+    if (unkeepable.has_value() != (back.text != doc.text))
+        return QStringLiteral("findUnkeepable disagrees with the reload");
+    if (unkeepable != firstWithoutEscape(doc.text))
+        return QStringLiteral("text lost that the format can hold, or the wrong place named");
+    if (unkeepable)
+        return {};
+    if (!hasCanonicalRuns(back))
+        return QStringLiteral("reload has runs that are not maximal");
+    const std::vector<ColorRef> before = colorsOf(doc);
+    const std::vector<ColorRef> after = colorsOf(back);
+    const std::vector<bool> exempt = colourMayChange(doc);
+    for (std::size_t i = 0; i < before.size(); ++i)
+        if (!exempt[i] && before[i] != after[i])
+            return QStringLiteral("colour of character %1 changed").arg(i);
+    if (encodeHelpText(back) != encoded)
+        return QStringLiteral("saving the reloaded document gives other text");
+    return {};
+}
+
+} // namespace
+
+class tst_HelpFormat : public QObject {
+    Q_OBJECT
+private slots:
+    void normalizesLineBreaks_data()
+    {
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("CR LF kept") << "a\r\nb"
+                                    << "a\r\nb";
+        QTest::newRow("lone CR and LF") << "a\rb\nc"
+                                        << "a\r\nb\r\nc";
+        QTest::newRow("LF CR is two breaks") << "a\n\rb"
+                                             << "a\r\n\r\nb";
+        QTest::newRow("CR CR LF") << "\r\r\n"
+                                  << "\r\n\r\n";
+        QTest::newRow("break at the end") << "a\r"
+                                          << "a\r\n";
+    }
+    void normalizesLineBreaks()
+    {
+        QFETCH(QString, raw);
+        QFETCH(QString, expected);
+        QCOMPARE(qs(normalizeLineBreaks(u16(raw))), expected);
+    }
+
+    void decodes_data()
+    {
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("colors");
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "";
+        QTest::newRow("untagged text is Green") << "ab\r\ncd"
+                                                << "ab\r\ncd"
+                                                << "GG GG GG";
+        QTest::newRow("two tags") << "%Rab %Gcd"
+                                  << "ab cd"
+                                  << "RRR GG";
+        QTest::newRow("letters are case-exact") << "%Pa%pb%Bc"
+                                                << "abc"
+                                                << "P p B";
+        QTest::newRow("%b is no tag") << "%ba"
+                                      << "%ba"
+                                      << "GGG";
+        QTest::newRow("key macro is text") << "%R%KEsc"
+                                           << "%KEsc"
+                                           << "RRRRR";
+        QTest::newRow("%% before a letter is one tag") << "x%%Ry"
+                                                       << "xy"
+                                                       << "GR";
+        QTest::newRow("%% before text leaves one %") << "%%x"
+                                                     << "%x"
+                                                     << "GG";
+        QTest::newRow("three % then a tag") << "%%%Ry"
+                                            << "y"
+                                            << "R";
+        QTest::newRow("% at the end is text") << "%Ra%"
+                                              << "a%"
+                                              << "RR";
+        QTest::newRow("tag at the end") << "a%R"
+                                        << "a"
+                                        << "G";
+        QTest::newRow("% before a line break is text") << "%R5%\r\nx"
+                                                       << "5%\r\nx"
+                                                       << "RR RR R";
+        QTest::newRow("# turns Green mid-line") << "%Rab#cd"
+                                                << "ab#cd"
+                                                << "RR GGG";
+        QTest::newRow("% before #") << "%R%#a"
+                                    << "%#a"
+                                    << "R GG";
+        QTest::newRow("header after red text stays Green") << "%Rx\r\n#T\r\ny"
+                                                           << "x\r\n#T\r\ny"
+                                                           << "RRR GGGG G";
+        QTest::newRow("colour crosses blank lines") << "%Ya\r\n\r\nb"
+                                                    << "a\r\n\r\nb"
+                                                    << "YYYYYY";
+        QTest::newRow("tags inside a header line") << "#A%RB"
+                                                   << "#AB"
+                                                   << "GGR";
+        QTest::newRow("only tags") << "%R%G%p"
+                                   << ""
+                                   << "";
+        QTest::newRow("final CR LF dropped") << "a\r\n"
+                                             << "a"
+                                             << "G";
+        QTest::newRow("only one final CR LF dropped") << "a\r\n\r\n"
+                                                      << "a\r\n"
+                                                      << "GGG";
+        QTest::newRow("lone break") << "\r\n"
+                                    << ""
+                                    << "";
+        QTest::newRow("% before the final CR LF") << "50%\r\n"
+                                                  << "50%"
+                                                  << "GGG";
+    }
+    void decodes()
+    {
+        QFETCH(QString, raw);
+        QFETCH(QString, text);
+        QFETCH(QString, colors);
+        const ColoredText doc = decodeHelpText(u16(raw));
+        QCOMPARE(qs(doc.text), text);
+        QCOMPARE(lettersOf(colorsOf(doc)), colors.remove(u' '));
+        QVERIFY(hasCanonicalRuns(doc));
+        QCOMPARE(qs(decodeVisibleText(u16(raw))), text);
+    }
+
+    void encodes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("colors");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "\r\n";
+        QTest::newRow("all Green") << "ab\r\ncd"
+                                   << "GGGGGG"
+                                   << "ab\r\ncd\r\n";
+        QTest::newRow("header, red line, green line") << "#Help\r\nHi\r\nBye"
+                                                      << "GGGGGGG RRRR GGG"
+                                                      << "#Help\r\n%RHi\r\n%GBye\r\n";
+        QTest::newRow("starts White") << "ab"
+                                      << "WW"
+                                      << "%Wab\r\n";
+        QTest::newRow("change on a line break") << "a\r\nb"
+                                                << "G RR R"
+                                                << "a\r\n%Rb\r\n";
+        QTest::newRow("header keeps the running colour") << "x\r\n#T\r\nb"
+                                                         << "RRR GGG R R"
+                                                         << "%Rx\r\n#T\r\n%Rb\r\n";
+        QTest::newRow("# mid-line") << "a#b"
+                                    << "GGR"
+                                    << "a#%Rb\r\n";
+        QTest::newRow("red # mid-line turns Green") << "a#b"
+                                                    << "RRR"
+                                                    << "%Ra#%Rb\r\n";
+        QTest::newRow("Item #3 keeps hot red") << "Item #3 hot"
+                                               << "GGGGGGGG RRR"
+                                               << "Item #3 %Rhot\r\n";
+        QTest::newRow("Blue and Pink") << "ab"
+                                       << "Bp"
+                                       << "%Ba%pb\r\n";
+        QTest::newRow("purged, header first") << "#T\r\nbody"
+                                              << "WWWW WWWW"
+                                              << "#T\r\n%Wbody\r\n";
+        QTest::newRow("colours inside a header are dropped") << "#A\r\nb"
+                                                             << "GRRR R"
+                                                             << "#A\r\n%Rb\r\n";
+        QTest::newRow("header runs to the end without CR LF") << "#a\nb"
+                                                              << "GGRR"
+                                                              << "#a\nb\r\n";
+        QTest::newRow("% takes the colour after it") << "50% off"
+                                                     << "RRR GGGG"
+                                                     << "%R50%G% off\r\n";
+        QTest::newRow("% before a line break keeps its colour") << "5%\r\nx"
+                                                                << "RRGGG"
+                                                                << "%R5%\r\n%Gx\r\n";
+        QTest::newRow("% before # keeps its colour") << "a%#"
+                                                     << "GRG"
+                                                     << "a%R%#\r\n";
+        QTest::newRow("foreign colour counts as Green") << "abc"
+                                                        << "RxG"
+                                                        << "%Ra%Gbc\r\n";
+        QTest::newRow("text ending in a line break") << "a\r\n"
+                                                     << "GGG"
+                                                     << "a\r\n\r\n";
+        QTest::newRow("key macro") << "%KB_WARP"
+                                   << "YYYYYYYY"
+                                   << "%Y%KB_WARP\r\n";
+    }
+    void encodes()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, colors);
+        QFETCH(QString, expected);
+        const ColoredText doc = colored(text, colors);
+        const std::u16string encoded = encodeHelpText(doc);
+        QCOMPARE(qs(encoded), expected);
+        QVERIFY(!findUnkeepable(doc, encoded));
+    }
+
+    void encodeToleratesRunsThatDoNotFit()
+    {
+        // Too short: the rest is Green. Too long and empty runs: ignored.
+        ColoredText shortRuns{u"abc", {{1, ColorValues[Red]}}};
+        QCOMPARE(qs(encodeHelpText(shortRuns)), QString("%Ra%Gbc\r\n"));
+        ColoredText longRuns{u"ab", {{0, ColorValues[Blue]}, {5, ColorValues[Red]}, {9, 0}}};
+        QCOMPARE(qs(encodeHelpText(longRuns)), QString("%Rab\r\n"));
+    }
+
+    void findsUnkeepableText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("colors");
+        QTest::addColumn<int>("index"); // -1: comes back whole
+        QTest::newRow("plain %") << "100% sure"
+                                 << "GGGGGGGGG" << -1;
+        QTest::newRow("% before no tag letter") << "%b %K %r"
+                                                << "GGGGGGGG" << -1;
+        QTest::newRow("% before a tag letter") << "x%Ry"
+                                               << "GGGG" << 1;
+        QTest::newRow("%% at the start") << "%%a"
+                                         << "GGG" << 0;
+        QTest::newRow("%% at the end") << "a%%"
+                                       << "GGG" << 1;
+        QTest::newRow("lost % hidden by the next %") << "%R%x"
+                                                     << "GGGG" << 0;
+        QTest::newRow("in a header line") << "#%P"
+                                          << "GGG" << 1;
+        QTest::newRow("% before G after a colour change") << "50%Go"
+                                                          << "RRRGG" << 2;
+        QTest::newRow("second fault is not reported first") << "ab%%c%R"
+                                                            << "GGGGGGG" << 2;
+    }
+    void findsUnkeepableText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, colors);
+        QFETCH(int, index);
+        const ColoredText doc = colored(text, colors);
+        const auto found = findUnkeepable(doc, encodeHelpText(doc));
+        QCOMPARE(found ? int(*found) : -1, index);
+    }
+
+    void lineColumn_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<int>("column");
+        QTest::newRow("start") << "ab" << 0 << 1 << 1;
+        QTest::newRow("after CR LF") << "a\r\nbc" << 4 << 2 << 2;
+        QTest::newRow("on the LF of CR LF") << "a\r\nb" << 2 << 1 << 3;
+        QTest::newRow("after lone CR") << "a\rb" << 2 << 2 << 1;
+        QTest::newRow("after lone LF") << "a\nb" << 2 << 2 << 1;
+        QTest::newRow("blank lines") << "\r\n\r\n\nx" << 5 << 4 << 1;
+        QTest::newRow("past the end") << "ab\r\n" << 99 << 2 << 1;
+    }
+    void lineColumn()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, index);
+        QFETCH(int, line);
+        QFETCH(int, column);
+        const LineColumn at = lineColumnOf(u16(text), std::size_t(index));
+        QCOMPARE(int(at.line), line);
+        QCOMPARE(int(at.column), column);
+    }
+
+    void headerLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("has");
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("first line") << "#Help" << true;
+        QTest::newRow("later line") << "a\r\n#b" << true;
+        QTest::newRow("after lone CR") << "a\r#b" << true;
+        QTest::newRow("mid-line only") << "a #b" << false;
+        QTest::newRow("indented") << " #b" << false;
+    }
+    void headerLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, has);
+        QCOMPARE(hasHeaderLine(u16(text)), has);
+    }
+
+    // Documents made of the characters the format cares about, in random colours.
+    void generatedDocumentsSurviveSaveAndReload()
+    {
+        std::mt19937 random(20240611);
+        const std::u16string alphabet = u"%%%%##\r\n\r\nWPYRGBpbK a\u00e9";
+        const ColorRef colors[] = {ColorValues[0], ColorValues[1], ColorValues[2], ColorValues[3],
+                                   ColorValues[4], ColorValues[5], ColorValues[6], kForeign};
+        int kept = 0;
+        for (int round = 0; round < 20000; ++round) {
+            ColoredText doc;
+            const int length = int(random() % 40);
+            std::vector<ColorRef> perChar;
+            ColorRef color = colors[random() % 8];
+            for (int i = 0; i < length; ++i) {
+                if (random() % 4 == 0)
+                    color = colors[random() % 8];
+                doc.text.push_back(alphabet[random() % alphabet.size()]);
+                perChar.push_back(color);
+            }
+            doc.runs = runsFromColors(perChar);
+            const QString fault = roundTripFault(doc);
+            QVERIFY2(fault.isEmpty(),
+                     qPrintable(fault + " for: " + qs(doc.text).toUtf8().toPercentEncoding()));
+            kept += findUnkeepable(doc, encodeHelpText(doc)) ? 0 : 1;
+        }
+        QVERIFY2(kept > 5000, "too few generated documents can be kept to test the property");
+    }
+
+    // Any file: what the editor writes for it reads back whole and saves to the same bytes.
+    void savingALoadedFileIsStable()
+    {
+        std::mt19937 random(7);
+        const std::string bytes = "%%%##\r\n\r\nWPYRGBpbK a\x80\xe9";
+        for (int round = 0; round < 20000; ++round) {
+            std::string file;
+            const int length = int(random() % 48);
+            for (int i = 0; i < length; ++i)
+                file.push_back(bytes[random() % bytes.size()]);
+            const ColoredText doc = decodeHelpText(normalizeLineBreaks(decodeCp1252(file)));
+            const std::u16string saved = encodeHelpText(doc);
+            QVERIFY2(!findUnkeepable(doc, saved), file.c_str());
+            QVERIFY2(encodeHelpText(decodeHelpText(saved)) == saved, file.c_str());
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_HelpFormat)
+#include "tst_helpformat.moc"
