@@ -1,0 +1,69 @@
+// The Colors menu (also the edit box's pop-up) and its Insert submenu of key macros.
+
+#include "editor/frmMain.h"
+
+#include "document/Macros.h"
+#include "document/Palette.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPainter>
+
+namespace {
+
+QIcon swatch(skyrend::ColorRef color)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(Qt::black);
+    p.setBrush(QColor(int(skyrend::redOf(color)), int(skyrend::greenOf(color)),
+                      int(skyrend::blueOf(color))));
+    p.drawRect(1, 1, 13, 13);
+    return QIcon(pixmap);
+}
+
+QString fromLatin1(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+
+} // namespace
+
+void frmMain::BuildMenus()
+{
+    skyrend::InitColors();
+    skyrend::InitMacros();
+
+    for (int i = 0; i < skyrend::MacroUpperBound; ++i) {
+        if (i >= menu_macro.size()) {
+            QAction* item = menu_Insert->addAction(QString());
+            connect(item, &QAction::triggered, this, [this, i] { menu_macro_Click(i); });
+            menu_macro.append(item);
+        }
+        menu_macro[i]->setText(fromLatin1(skyrend::trimmedField(skyrend::MacroDescriptions[i])));
+    }
+
+    for (int i = 0; i < skyrend::ColorUpperBound; ++i) {
+        if (i >= menu_Color.size()) {
+            auto* item = new QAction(menu_Colors);
+            menu_Colors->insertAction(s2, item);
+            connect(item, &QAction::triggered, this, [this, i] { menu_Color_Click(i); });
+            menu_Color.append(item);
+        }
+        // The name keeps its padding, as the game's tools always showed it.
+        menu_Color[i]->setText(fromLatin1(skyrend::ColorNames[i]));
+        menu_Color[i]->setIcon(swatch(skyrend::ColorValues[i]));
+    }
+}
+
+void frmMain::menu_Color_Click(int index)
+{
+    if (index < 0 || index >= skyrend::PaletteColorCount)
+        return;
+    rEdit->setSelColor(skyrend::ColorValues[index]);
+}
+
+void frmMain::menu_macro_Click(int index)
+{
+    if (index < 0 || index >= skyrend::MacroCount)
+        return;
+    rEdit->setSelText(fromLatin1(skyrend::trimmedField(skyrend::MacroTokens[index])));
+}

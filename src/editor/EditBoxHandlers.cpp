@@ -1,0 +1,109 @@
+// The edit box's events: the edited mark, typed colour tags, the page header in the status
+// label, and the Colors pop-up.
+
+#include "editor/frmMain.h"
+
+#include "document/Palette.h"
+
+#include <QMenu>
+
+namespace {
+
+const QString kNoHeader = QStringLiteral(
+    "Error: You must have at least 1 header line (ie: #Welcome to My Zone (F1 For More "
+    "Information))");
+
+bool isModifierKey(int key)
+{
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt ||
+           key == Qt::Key_Meta || key == Qt::Key_AltGr;
+}
+
+} // namespace
+
+void frmMain::rEdit_Change()
+{
+    // Loading and New fill the box without it being an edit.
+    if (quietEdits_ > 0)
+        return;
+    if (!IsDirty)
+        setDirty(true);
+}
+
+void frmMain::rEdit_KeyDown(int key, Qt::KeyboardModifiers)
+{
+    // Pure white or black come from outside the palette; typing goes on in the palette's White.
+    const auto color = rEdit->SelColor();
+    if (color && (*color == 0x00FFFFFFu || *color == 0x00000000u))
+        rEdit->setSelColor(skyrend::ColorValues[skyrend::White]);
+
+    if (key == Qt::Key_Escape)
+        AbortFlag = 1;
+
+    if (!CurrentFile.isEmpty())
+        menu_Save->setEnabled(true);
+
+    if (rEdit->TextLength() == 0)
+        return;
+
+    // The page the caret is in: the last line before the caret that starts with '#'. At the very
+    // start of the text, the first line.
+    const qsizetype s = rEdit->SelStart();
+    const std::optional<qsizetype> header = s > 0 ? rEdit->headerLineBefore(s) : qsizetype(0);
+    if (!header) {
+        lblCaption->setText(kNoHeader);
+        return;
+    }
+    lblCaption->setText(rEdit->lineFrom(*header));
+}
+
+QString frmMain::GetTagColor(const QString& letter) const
+{
+    if (letter.size() == 1)
+        if (const auto row = skyrend::paletteRowOfLetter(letter[0].unicode()))
+            return QString::number(skyrend::ColorValues[*row]);
+    return QStringLiteral("null");
+}
+
+void frmMain::rEdit_KeyUp(int key, Qt::KeyboardModifiers shift)
+{
+    // Releasing a modifier, or a key of a shortcut (Ctrl+Z), is no typing: an undo that brings
+    // back a "%" and a letter must not turn them into a tag again.
+    if (isModifierKey(key) || (shift & (Qt::ControlModifier | Qt::AltModifier)))
+        return;
+
+    const qsizetype s = rEdit->SelStart();
+    if (s < 2)
+        return;
+    if (rEdit->charAt(s - 2) != QLatin1Char('%'))
+        return;
+    const QChar letter = rEdit->charAt(s - 1);
+    const QString v = GetTagColor(QString(letter));
+    if (v == QLatin1String("null"))
+        return;
+
+    // When the letter was just typed, removing the pair joins the typing's undo step, so one
+    // undo goes back to the text before the "%".
+    const bool justTyped = key >= Qt::Key_A && key <= Qt::Key_Z && letter.toUpper() == QChar(key);
+    rEdit->setSelStart(s - 2);
+    rEdit->setSelLength(2);
+    rEdit->setSelText(QString(), justTyped ? RichTextBox::JoinPreviousUndoStep
+                                           : RichTextBox::NewUndoStep);
+    rEdit->setSelColor(v);
+}
+
+void frmMain::rEdit_MouseDown(int button, Qt::KeyboardModifiers, int x, int y)
+{
+    const qsizetype n = rEdit->SelLength();
+    const QString label = lblCaption->text();
+    if (n > 0 && n <= label.size() && rEdit->TextLength() > 0 &&
+        rEdit->SelText().compare(label.left(n), Qt::CaseInsensitive) == 0) {
+        lblCaption->setText(QStringLiteral("Coloring This Line Makes No Difference."));
+        return;
+    }
+    if (button == 2 && menu_Colors->menuAction()->isEnabled()) {
+        const QPoint at(twipsToPixels(x, rEdit->logicalDpiX()),
+                        twipsToPixels(y, rEdit->logicalDpiY()));
+        menu_Colors->popup(rEdit->mapToGlobal(at));
+    }
+}

@@ -1,0 +1,168 @@
+#pragma once
+
+#include "document/HelpFormat.h"
+#include "document/Palette.h"
+
+#include <QDeadlineTimer>
+#include <QHash>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCharFormat>
+#include <QUrl>
+
+#include <optional>
+
+// The document's edit box. Every character carries its own colour in Qt's character formats
+// (so undo, copy and paste carry colours for free), line breaks included: the colour of a line
+// break is that of the block separator, which Qt reports as the char format of the block after it.
+//
+// Offsets: the rest of the program counts a line break as the two characters "\r\n", while Qt
+// counts one block separator. The conversions below never copy the document; they cost one
+// search over the blocks.
+class RichTextBox : public QPlainTextEdit {
+    Q_OBJECT
+
+public:
+    explicit RichTextBox(QWidget* parent = nullptr);
+
+    // The whole content, line breaks as "\r\n". Copies the document: not for per-key work.
+    QString Text() const;
+    // Replaces the whole content in the typing colour; the undo history starts afresh.
+    void setText(const QString& text);
+    qsizetype TextLength() const;
+    // The character at an offset ('\r' and '\n' for the two halves of a line break), or a null
+    // character outside the text.
+    QChar charAt(qsizetype offset) const;
+
+    qsizetype SelStart() const;
+    // Caret at the offset, nothing selected. An offset between the CR and LF of a line break
+    // moves to the end of the pair.
+    void setSelStart(qsizetype offset);
+    qsizetype SelLength() const;
+    // Selects that many characters from SelStart (clamped to the text, never half a line break).
+    void setSelLength(qsizetype length);
+    QString SelText() const;
+    enum UndoStep { NewUndoStep, JoinPreviousUndoStep };
+    // Replaces the selection; the caret ends after the new text.
+    void setSelText(const QString& text, UndoStep step = NewUndoStep);
+
+    // The colour of the selected characters, or the typing colour when nothing is selected;
+    // nothing when the selection holds more than one colour.
+    std::optional<skyrend::ColorRef> SelColor() const;
+    // Colours the selection, or sets the typing colour when nothing is selected.
+    void setSelColor(skyrend::ColorRef color);
+    // The same with the colour given as decimal digits; false (and nothing changes) otherwise.
+    bool setSelColor(const QString& decimal);
+
+    // Replaces the content with a file's text (Windows-1252; CR LF, CR and LF each make one line
+    // break). On failure nothing changes and `error` says why.
+    bool LoadFile(const QString& path, QString* error = nullptr);
+
+    // The document as text plus colour runs, read without moving the caret.
+    skyrend::ColoredText coloredText() const;
+    // Appends the text and colours of `block` and the blocks after it to `out` until `deadline`
+    // expires (checked between blocks); returns the first block not read, invalid at the end.
+    QTextBlock readColoredBlocks(QTextBlock block, skyrend::ColoredText& out,
+                                 const QDeadlineTimer& deadline) const;
+
+    // Offset of the '#' that starts the last line beginning with '#' among the first `offset`
+    // characters, if any.
+    std::optional<qsizetype> headerLineBefore(qsizetype offset) const;
+    // The line that starts at `offset`, with its line break if it has one.
+    QString lineFrom(qsizetype offset) const;
+
+    // Qt position <-> offset.
+    int positionOf(qsizetype offset) const;
+    qsizetype offsetOf(int position) const;
+
+    static skyrend::ColorRef colorOf(const QTextCharFormat& format);
+    // The one format used for each colour, so Qt's format collection stays small.
+    QTextCharFormat formatFor(skyrend::ColorRef color) const;
+
+    // Fills the box with a decoded document run by run, in slices, for the colorizer.
+    class ColoredLoad {
+    public:
+        // Empties the box; `interim` is the colour of text not coloured yet.
+        ColoredLoad(RichTextBox& box, const skyrend::ColoredText& doc, skyrend::ColorRef interim);
+        ~ColoredLoad();
+        ColoredLoad(const ColoredLoad&) = delete;
+        ColoredLoad& operator=(const ColoredLoad&) = delete;
+
+        bool done() const { return run_ >= doc_.runs.size(); }
+        // Colours runs until the deadline has passed; returns the number of characters coloured
+        // so far.
+        std::size_t colorUntil(const QDeadlineTimer& deadline);
+        // Before the event loop runs: what is not coloured yet stands in the box in the interim
+        // colour, so the box always holds the whole text.
+        void showRest();
+
+    private:
+        RichTextBox& box_;
+        const skyrend::ColoredText& doc_;
+        QTextCharFormat interim_;
+        QTextCursor cursor_;
+        std::size_t run_ = 0;
+        std::size_t offset_ = 0; // into doc_.text
+        int position_ = 0;       // Qt position of offset_
+        bool restShown_ = false;
+        bool skipLineFeed_ = false; // the LF that starts the next run went in with its CR
+        bool undoWasEnabled_;
+    };
+
+signals:
+    // After every change of the content or of its colours, typed or made by the program.
+    void Change();
+    // Before a key takes effect / after it was released.
+    void KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void KeyUp(int key, Qt::KeyboardModifiers modifiers);
+    // Every mouse button press: button 1 left, 2 right, 4 middle; position in twips.
+    void MouseDown(int button, Qt::KeyboardModifiers modifiers, int xTwips, int yTwips);
+    // The keyboard's menu key, at the caret (global position).
+    void menuKeyPressed(QPoint globalPosition);
+    // Files dropped on the box.
+    void filesDropped(const QList<QUrl>& urls);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    QMimeData* createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    struct BlockSpan {
+        QTextBlock block;
+        qsizetype startOffset; // offset of the block's first character
+    };
+    BlockSpan blockAtOffset(qsizetype offset) const;
+    std::optional<skyrend::ColorRef> uniformColor(int from, int to) const;
+    // Text of [from, to) in Qt positions with "\n" for line breaks, and its colours.
+    void readRange(int from, int to, QString& text, QList<QPair<int, skyrend::ColorRef>>& runs) const;
+    void insertPlain(QTextCursor& cursor, const QString& text);
+
+    void forgetHeadersFrom(int position);
+
+    mutable QHash<skyrend::ColorRef, QTextCharFormat> formats_;
+    // What the last header search learnt: no block starting after `header` (a Qt position, or
+    // -1 for none) and before `headerFreeTo` begins with '#'. Edits shrink or drop it.
+    struct HeaderMemo {
+        bool valid = false;
+        int header = -1;
+        int headerFreeTo = 0;
+    };
+    mutable HeaderMemo headerMemo_;
+};
+
+// Twips (1/1440 inch) and pixels at a widget's logical DPI.
+int twipsToPixels(int twips, int dpi);
+int pixelsToTwips(int pixels, int dpi);
+
+// Every kind of line break ("\r\n", "\r", "\n", U+2028, U+2029) as "\n", the form Qt's
+// cursor turns into block separators.
+QString toQtLineBreaks(const QString& text);

@@ -1,0 +1,288 @@
+#include "editor/frmMain.h"
+
+#include "document/Palette.h"
+#include "editor/InputBlocker.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFontDatabase>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSessionManager>
+
+namespace {
+
+// Design sizes, in twips.
+constexpr int kClientWidth = 7965;
+constexpr int kClientHeight = 5880;
+constexpr int kEditWidth = 7935;
+constexpr int kEditHeight = 4935;
+constexpr int kLabelTop = 5640;
+constexpr int kLabelWidth = 7935;
+constexpr int kLabelHeight = 255;
+
+const QString kFilter =
+    QStringLiteral("Skyrend Help (.hlp)|*.hlp|Text File (.txt)|*.txt|All Files|*.*");
+
+QFont fontOrFallback(const QString& family, qreal pointSize, QFontDatabase::SystemFont fallback)
+{
+    QFont font = QFontDatabase::families().contains(family, Qt::CaseInsensitive)
+                     ? QFont(family)
+                     : QFontDatabase::systemFont(fallback);
+    font.setPointSizeF(pointSize);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QColor toQColor(skyrend::ColorRef c)
+{
+    return QColor(int(skyrend::redOf(c)), int(skyrend::greenOf(c)), int(skyrend::blueOf(c)));
+}
+
+} // namespace
+
+frmMain::frmMain(platform::Desktop& desktop, const QString& programFolder, QWidget* parent)
+    : QMainWindow(parent), CD1(desktop, this), desktop_(desktop), programFolder_(programFolder)
+{
+    createControls();
+    createMenus();
+    Form_Load();
+}
+
+frmMain::~frmMain() = default;
+
+QString frmMain::folderWithSeparator(const QString& folder)
+{
+    const QString native = QDir::fromNativeSeparators(folder);
+    return native.endsWith(QLatin1Char('/')) ? native : native + QLatin1Char('/');
+}
+
+int frmMain::twipsX(int twips) const { return twipsToPixels(twips, logicalDpiX()); }
+int frmMain::twipsY(int twips) const { return twipsToPixels(twips, logicalDpiY()); }
+
+void frmMain::createControls()
+{
+    central_ = new QWidget(this);
+    setCentralWidget(central_);
+    central_->installEventFilter(this);
+
+    rEdit = new RichTextBox(central_);
+    rEdit->setObjectName(QStringLiteral("rEdit"));
+    rEdit->setGeometry(0, 0, twipsX(kEditWidth), twipsY(kEditHeight));
+    rEdit->setFont(fontOrFallback(QStringLiteral("Fixedsys"), 9, QFontDatabase::FixedFont));
+    // The palette is made for the game's dark help window ("White" is a light grey).
+    QPalette pal = rEdit->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, QPalette::Base, Qt::black);
+        pal.setColor(group, QPalette::Text, toQColor(skyrend::ColorValues[skyrend::White]));
+        pal.setColor(group, QPalette::Highlight, QColor(0x2F, 0x5A, 0x8C));
+        pal.setColor(group, QPalette::HighlightedText, Qt::white);
+    }
+    rEdit->setPalette(pal);
+    rEdit->setCursorWidth(2);
+
+    lblCaption = new StatusLabel(central_);
+    lblCaption->setObjectName(QStringLiteral("lblCaption"));
+    lblCaption->setGeometry(0, twipsY(kLabelTop), twipsX(kLabelWidth), twipsY(kLabelHeight));
+    lblCaption->setFont(fontOrFallback(QStringLiteral("Tahoma"), 8.25, QFontDatabase::GeneralFont));
+    lblCaption->setText(QStringLiteral("Welcome"));
+
+    connect(rEdit, &RichTextBox::Change, this, &frmMain::rEdit_Change);
+    connect(rEdit, &RichTextBox::KeyDown, this, &frmMain::rEdit_KeyDown);
+    connect(rEdit, &RichTextBox::KeyUp, this, &frmMain::rEdit_KeyUp);
+    connect(rEdit, &RichTextBox::MouseDown, this, &frmMain::rEdit_MouseDown);
+    connect(rEdit, &RichTextBox::menuKeyPressed, this, [this](QPoint at) {
+        if (menu_Colors->menuAction()->isEnabled())
+            menu_Colors->popup(at);
+    });
+    connect(rEdit, &RichTextBox::filesDropped, this, &frmMain::openDroppedFiles);
+    setAcceptDrops(true);
+
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &frmMain::commitData);
+
+    resize(twipsX(kClientWidth), twipsY(kClientHeight) + menuBar()->sizeHint().height());
+}
+
+void frmMain::createMenus()
+{
+    auto item = [this](QMenu* menu, const QString& caption, auto handler,
+                       const QKeySequence& shortcut = {}) {
+        QAction* action = menu->addAction(caption);
+        action->setShortcut(shortcut);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    QMenuBar* bar = menuBar();
+
+    menu_File = bar->addMenu(QStringLiteral("File"));
+    menu_New = item(menu_File, QStringLiteral("New"), &frmMain::menu_New_Click,
+                    QKeySequence(Qt::CTRL | Qt::Key_N));
+    menu_Open = item(menu_File, QStringLiteral("Open"), &frmMain::menu_Open_Click,
+                     QKeySequence(Qt::CTRL | Qt::Key_O));
+    menu_Save = item(menu_File, QStringLiteral("Save"), &frmMain::menu_Save_Click,
+                     QKeySequence(Qt::CTRL | Qt::Key_S));
+    menu_Save->setEnabled(false);
+    menu_SaveAs = item(menu_File, QStringLiteral("Save As"), &frmMain::menu_SaveAs_Click,
+                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    s1a = menu_File->addSeparator();
+    menu_RecentFile = menu_File->addMenu(QStringLiteral("Recent Files"));
+    // At design the submenu holds the last entry, empty and disabled; the others are made at
+    // start-up, in index order before it.
+    menu_Recent[4] = item(menu_RecentFile, QString(), [this] { menu_Recent_Click(4); });
+    menu_Recent[4]->setEnabled(false);
+    s1b = menu_RecentFile->addSeparator();
+    menu_ResetList =
+        item(menu_RecentFile, QStringLiteral("Reset"), &frmMain::menu_ResetList_Click);
+    s1c = menu_File->addSeparator();
+    s1c->setVisible(false);
+    menu_Config = item(menu_File, QStringLiteral("Configuration"), &frmMain::menu_Config_Click);
+    menu_Config->setVisible(false);
+    s2d = menu_File->addSeparator();
+    menu_Exit = item(menu_File, QStringLiteral("E&xit"), &frmMain::menu_Exit_Click,
+                     QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    menu_Tools = bar->addMenu(QStringLiteral("&Tools"));
+    menu_PurgeColors =
+        item(menu_Tools, QStringLiteral("Purge Colors"), &frmMain::menu_PurgeColors_Click);
+    menu_Tools->menuAction()->setVisible(false);
+
+    menu_Colors = bar->addMenu(QStringLiteral("&Colors"));
+    menu_Color.append(item(menu_Colors, QStringLiteral("%colorname%"), [this] { menu_Color_Click(0); }));
+    s2 = menu_Colors->addSeparator();
+    menu_Insert = menu_Colors->addMenu(QStringLiteral("Insert"));
+    menu_macro.append(
+        item(menu_Insert, QStringLiteral("TODO: INSERT MACRO"), [this] { menu_macro_Click(0); }));
+
+    menu_Help = bar->addMenu(QStringLiteral("&Help"));
+    menu_HelpFile = item(menu_Help, QStringLiteral("Help Topics"), &frmMain::menu_HelpFile_Click);
+    menu_About = item(menu_Help, QStringLiteral("About..."), &frmMain::menu_About_Click);
+}
+
+void frmMain::Form_Load()
+{
+    AppFolder = folderWithSeparator(programFolder_.isEmpty()
+                                        ? QCoreApplication::applicationDirPath()
+                                        : programFolder_);
+    AppVersion = QStringLiteral("v.%1.%2").arg(SKYREND_VERSION_MAJOR).arg(SKYREND_VERSION_MINOR);
+    BuildMenus();
+    rEdit->setSelColor(skyrend::ColorValues[skyrend::Green]);
+    LoadRecentMenu();
+    // A thin sunken frame around the edit box.
+    rEdit->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    rEdit->setLineWidth(1);
+    CD1.Filter = kFilter;
+    DocTitle = QStringLiteral("Untitled%1").arg(UntitledCount);
+    setWindowTitle(titleText());
+    lblCaption->setText(QStringLiteral(" :: Skyrend F1 Editor ::"));
+    SavedLength = 0;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == central_ && event->type() == QEvent::Resize)
+        Form_Resize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::Form_Resize()
+{
+    const int W = central_->width();
+    const int H = central_->height();
+    const int L = lblCaption->height();
+    // Too small for the label: the edit box keeps its last height, the label still moves.
+    if (H - L >= 0)
+        rEdit->setGeometry(rEdit->x(), 0, W, H - L);
+    lblCaption->move(lblCaption->x(), H - L);
+}
+
+QString frmMain::titleText() const
+{
+    return QStringLiteral("Skyrend F1 Editor ") + AppVersion + QStringLiteral(" [") + DocTitle +
+           (IsDirty ? QStringLiteral("*]") : QStringLiteral("]"));
+}
+
+void frmMain::setDirty(bool dirty)
+{
+    IsDirty = dirty ? 1 : 0;
+    if (dirty)
+        closeApproved_ = false; // a new edit needs a new answer
+    setWindowTitle(titleText());
+    menu_Save->setEnabled(dirty);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Busy state
+
+frmMain::BusyScope::BusyScope(frmMain& window, Activity activity)
+    : window_(window), previous_(window.activity_)
+{
+    window_.activity_ = activity;
+    if (previous_ == Activity::Idle) {
+        window_.inputBlocker_ = std::make_unique<InputBlocker>(activity == Activity::Loading);
+        qApp->installEventFilter(window_.inputBlocker_.get());
+    }
+}
+
+frmMain::BusyScope::~BusyScope()
+{
+    window_.activity_ = previous_;
+    if (previous_ != Activity::Idle)
+        return;
+    window_.inputBlocker_.reset(); // removes the filter
+    if (window_.closeWhenIdle_) {
+        window_.closeWhenIdle_ = false;
+        QMetaObject::invokeMethod(&window_, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (isBusy()) {
+        // A load stops at once (nothing was edited); a save finishes first. Either way the
+        // window closes when the command is over.
+        closeWhenIdle_ = true;
+        if (activity_ == Activity::Loading)
+            AbortFlag = 1;
+        event->ignore();
+        return;
+    }
+    if (closeApproved_ || Form_QueryUnload())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void frmMain::commitData(QSessionManager& manager)
+{
+    if (isBusy()) {
+        closeWhenIdle_ = true;
+        if (activity_ == Activity::Loading) {
+            AbortFlag = 1;
+            closeApproved_ = true;
+        }
+        return;
+    }
+    const bool mayAsk = manager.allowsInteraction();
+    const bool goOn = sessionEnding(mayAsk);
+    if (mayAsk)
+        manager.release();
+    if (!goOn)
+        manager.cancel();
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event)
+{
+    if (!event->mimeData()->hasUrls())
+        return;
+    event->acceptProposedAction();
+    openDroppedFiles(event->mimeData()->urls());
+}

@@ -1,0 +1,185 @@
+#pragma once
+
+#include "editor/RichTextBox.h"
+#include "editor/StatusLabel.h"
+#include "platform/CommonDialog.h"
+#include "platform/Desktop.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QSessionManager;
+class InputBlocker;
+
+// The main window. Its handlers live beside their subsystems:
+//   editor/   frmMain.cpp (start-up, layout, title), EditBoxHandlers.cpp, ColorText.cpp,
+//             TagWriter.cpp, PurgeColors.cpp, ColorMenus.cpp
+//   files/    OpenFile.cpp, FileCommands.cpp, RecentMenu.cpp
+//   dialogs/  HelpText.cpp, AboutAndConfig.cpp
+class frmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // `programFolder` is where config.ini lives; empty means the executable's folder.
+    explicit frmMain(platform::Desktop& desktop, const QString& programFolder = {},
+                     QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // ---- Document state ------------------------------------------------------------------
+    QString AppFolder;  // ends with the platform's separator
+    QString AppVersion; // "v.1.2"
+    QString CurrentFile;
+    QString DocTitle;
+    qint16 UntitledCount = 0;
+    quint8 IsDirty = 0;
+    quint8 AbortFlag = 0;
+    qint32 SavedLength = 0;
+
+    // ---- Controls --------------------------------------------------------------------------
+    RichTextBox* rEdit = nullptr;
+    StatusLabel* lblCaption = nullptr;
+    platform::CommonDialog CD1;
+
+    QMenu* menu_File = nullptr;
+    QAction* menu_New = nullptr;
+    QAction* menu_Open = nullptr;
+    QAction* menu_Save = nullptr;
+    QAction* menu_SaveAs = nullptr;
+    QAction* s1a = nullptr;
+    QMenu* menu_RecentFile = nullptr;
+    std::array<QAction*, 5> menu_Recent{};
+    QAction* s1b = nullptr;
+    QAction* menu_ResetList = nullptr;
+    QAction* s1c = nullptr;
+    QAction* menu_Config = nullptr;
+    QAction* s2d = nullptr;
+    QAction* menu_Exit = nullptr;
+    QMenu* menu_Tools = nullptr;
+    QAction* menu_PurgeColors = nullptr;
+    QMenu* menu_Colors = nullptr;
+    QList<QAction*> menu_Color;
+    QAction* s2 = nullptr;
+    QMenu* menu_Insert = nullptr;
+    QList<QAction*> menu_macro;
+    QMenu* menu_Help = nullptr;
+    QAction* menu_HelpFile = nullptr;
+    QAction* menu_About = nullptr;
+
+    // ---- Start-up and layout (editor/frmMain.cpp) -------------------------------------------
+    void Form_Load();
+    void Form_Resize();
+    // The window title from DocTitle, with "*]" while the document is edited.
+    QString titleText() const;
+    // Marks the document edited or not, and brings the title and Save up to date.
+    void setDirty(bool dirty);
+    static QString folderWithSeparator(const QString& folder);
+    // Design sizes are in twips; these convert at the screen's real DPI.
+    int twipsX(int twips) const;
+    int twipsY(int twips) const;
+
+    // ---- Edit box (editor/EditBoxHandlers.cpp) -------------------------------------------
+    void rEdit_Change();
+    void rEdit_KeyDown(int key, Qt::KeyboardModifiers shift);
+    void rEdit_KeyUp(int key, Qt::KeyboardModifiers shift);
+    void rEdit_MouseDown(int button, Qt::KeyboardModifiers shift, int x, int y);
+    QString GetTagColor(const QString& letter) const;
+
+    // ---- Colorizer, save, purge (editor/) --------------------------------------------------
+    void colorText(const QString& text, RichTextBox* target);
+    // Loading and saving let the event loop run at least this often.
+    int SliceMilliseconds = 40;
+    // The colorizer's progress for character k (0-based) of m, rounded half to even.
+    static int phase2Percent(std::size_t k, std::size_t m);
+    // The save's progress figure: general notation, 15 significant digits, the user's locale.
+    static QString savedPercent(double percent);
+    // True when the file was written.
+    bool menu_Save_Click();
+    void menu_PurgeColors_Click();
+
+    // ---- Colour and macro menus (editor/ColorMenus.cpp) ------------------------------------
+    void BuildMenus();
+    void menu_Color_Click(int index);
+    void menu_macro_Click(int index);
+
+    // ---- Files (files/) --------------------------------------------------------------------
+    static bool FileExists(const QString& path);
+    void OpenFile(const QString& path);
+    void menu_New_Click();
+    void menu_Open_Click();
+    // True when the document was written under the chosen name.
+    bool menu_SaveAs_Click();
+    void menu_Recent_Click(int index);
+    void menu_Exit_Click();
+    // False when the user cancelled the close.
+    bool Form_QueryUnload();
+    // The desktop session is about to end; false when the user cancelled.
+    bool sessionEnding(bool mayAsk);
+    void LoadRecentMenu();
+    void menu_ResetList_Click();
+    QString settingsFile() const { return AppFolder + QStringLiteral("config.ini"); }
+
+    // ---- Dialogs (dialogs/) ----------------------------------------------------------------
+    void menu_HelpFile_Click();
+    void menu_About_Click();
+    void menu_Config_Click();
+
+    // A load or save is running: input is refused until it ends.
+    bool isBusy() const { return activity_ != Activity::Idle; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    enum class Activity { Idle, Loading, Saving };
+    friend class BusyScope;
+    class BusyScope {
+    public:
+        BusyScope(frmMain& window, Activity activity);
+        ~BusyScope();
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        frmMain& window_;
+        Activity previous_;
+    };
+    // Changes the program makes to the box that are not the user's edits (loading, New).
+    class QuietEdits {
+    public:
+        explicit QuietEdits(frmMain& window) : window_(window) { ++window_.quietEdits_; }
+        ~QuietEdits() { --window_.quietEdits_; }
+        QuietEdits(const QuietEdits&) = delete;
+        QuietEdits& operator=(const QuietEdits&) = delete;
+
+    private:
+        frmMain& window_;
+    };
+
+    void createControls();
+    void createMenus();
+    // Asks about unsaved edits before the document is replaced or the window closes. True
+    // when the command may go on (No, or Yes and the file was written).
+    bool confirmDiscard();
+    void openDroppedFiles(const QList<QUrl>& urls);
+    void commitData(QSessionManager& manager);
+    // Puts the path first in the recent list in config.ini.
+    void rememberRecentFile(const QString& path);
+    bool saveTo(const QString& path);
+
+    platform::Desktop& desktop_;
+    QString programFolder_;
+    QWidget* central_ = nullptr;
+    Activity activity_ = Activity::Idle;
+    std::unique_ptr<InputBlocker> inputBlocker_;
+    int quietEdits_ = 0;
+    bool closeWhenIdle_ = false;   // a close came while busy
+    bool closeApproved_ = false;   // the session's end already asked about unsaved edits
+};

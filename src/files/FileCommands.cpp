@@ -1,0 +1,141 @@
+// The File menu: New, Open, Save As, the recent entries, Exit, and the question about unsaved
+// edits before the document is replaced or the window closes.
+
+#include "editor/frmMain.h"
+
+#include "document/Palette.h"
+
+#include <QAction>
+#include <QUrl>
+
+bool frmMain::confirmDiscard()
+{
+    if (!IsDirty)
+        return true;
+    const platform::Button answer = platform::showMessage(
+        desktop_, this, QStringLiteral("You have edited this file since last save, save?"),
+        QStringLiteral("Save?"), platform::Icon::Information, platform::Buttons::YesNoCancel,
+        platform::Button::Yes);
+    switch (answer) {
+    case platform::Button::No:
+        return true;
+    case platform::Button::Yes: {
+        const QString proposed = CD1.FileName;
+        CD1.FileName.clear();
+        // Edits the user asked to keep are never dropped: no file written, no going on, and
+        // everything as after Cancel.
+        if (menu_Save_Click())
+            return true;
+        CD1.FileName = proposed;
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+void frmMain::menu_New_Click()
+{
+    if (isBusy() || !confirmDiscard())
+        return;
+    CD1.FileName.clear();
+    {
+        QuietEdits quiet(*this);
+        rEdit->setText(QString());
+        rEdit->setSelStart(0);
+        rEdit->setSelColor(skyrend::ColorValues[skyrend::White]);
+    }
+    CurrentFile.clear();
+    if (UntitledCount < 32767)
+        ++UntitledCount;
+    DocTitle = QStringLiteral("Untitled%1").arg(UntitledCount);
+    setDirty(false);
+    lblCaption->setText(QString());
+}
+
+void frmMain::menu_Open_Click()
+{
+    if (isBusy() || !confirmDiscard())
+        return;
+    CD1.DialogTitle = QStringLiteral("Open File");
+    if (!CD1.ShowOpen())
+        return;
+    OpenFile(CD1.FileName);
+}
+
+bool frmMain::menu_SaveAs_Click()
+{
+    if (isBusy())
+        return false;
+    CD1.DialogTitle = QStringLiteral("Save File As");
+    if (!CD1.ShowSave())
+        return false;
+
+    const QString oldFile = CurrentFile;
+    const QString oldTitle = DocTitle;
+    const bool wasDirty = IsDirty;
+    CurrentFile = CD1.FileName;
+    DocTitle = CD1.FileTitle();
+    IsDirty = 0;
+    setWindowTitle(titleText());
+    menu_Save->setEnabled(true);
+    if (menu_Save_Click())
+        return true;
+
+    // Not written: the document keeps its old name, file and edited state.
+    CurrentFile = oldFile;
+    DocTitle = oldTitle;
+    setDirty(wasDirty);
+    return false;
+}
+
+void frmMain::menu_Recent_Click(int index)
+{
+    if (isBusy() || index < 0 || index >= int(menu_Recent.size()) || !menu_Recent[index])
+        return;
+    // The "None." placeholder and hidden items hold no file.
+    const QAction* item = menu_Recent[index];
+    const QString path = item->data().toString();
+    if (!item->isEnabled() || !item->isVisible() || path.isEmpty())
+        return;
+    if (!confirmDiscard())
+        return;
+    OpenFile(path);
+}
+
+void frmMain::menu_Exit_Click()
+{
+    close();
+}
+
+bool frmMain::Form_QueryUnload()
+{
+    return confirmDiscard();
+}
+
+bool frmMain::sessionEnding(bool mayAsk)
+{
+    // Without leave to ask, the session ends whatever we answer.
+    if (IsDirty && mayAsk && !confirmDiscard())
+        return false;
+    closeApproved_ = true;
+    // The answer was for the document as it is now. Should the session's end be called off
+    // elsewhere, the next change needs a new answer, also when the document was edited already.
+    connect(
+        rEdit, &RichTextBox::Change, this, [this] { closeApproved_ = false; },
+        Qt::SingleShotConnection);
+    return true;
+}
+
+void frmMain::openDroppedFiles(const QList<QUrl>& urls)
+{
+    if (isBusy())
+        return;
+    for (const QUrl& url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        if (confirmDiscard())
+            OpenFile(url.toLocalFile());
+        return; // one document at a time: the first file
+    }
+}

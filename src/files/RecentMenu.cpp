@@ -1,0 +1,103 @@
+// The "Recent Files" submenu and the list behind it in config.ini.
+
+#include "editor/frmMain.h"
+#include "files/IniFile.h"
+#include "files/RecentList.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace {
+
+const QString kSection = QStringLiteral("Recent");
+
+QString keyOf(int index)
+{
+    return QString::number(index);
+}
+
+} // namespace
+
+RecentList withRecentFile(const RecentList& before, const QString& path)
+{
+    RecentList entries = before;
+    for (QString& s : entries)
+        s = s.trimmed();
+    const QString wanted = path.trimmed();
+    // Entry 4 is not searched: it drops off when the others move down.
+    for (int m = 0; m < 4; ++m) {
+        if (entries[m] == wanted) {
+            for (int i = m; i < 4; ++i)
+                entries[i] = entries[i + 1];
+            entries[4].clear();
+            break;
+        }
+    }
+    RecentList after;
+    after[0] = wanted;
+    for (int i = 1; i < 5; ++i)
+        after[i] = entries[i - 1];
+    return after;
+}
+
+bool canRememberPath(const QString& path)
+{
+    return !path.isEmpty() && path.trimmed() == path && !path.contains(QLatin1Char('\n')) &&
+           !path.contains(QLatin1Char('\r'));
+}
+
+void frmMain::rememberRecentFile(const QString& path)
+{
+    if (!canRememberPath(path))
+        return;
+    skyrend::IniFile ini = skyrend::IniFile::load(settingsFile());
+    RecentList before;
+    for (int i = 0; i < 5; ++i)
+        before[i] = ini.value(kSection, keyOf(i));
+    const RecentList after = withRecentFile(before, path);
+    // All five keys or none: a half-done update would hold one path twice or lose one.
+    for (int i = 0; i < 5; ++i)
+        if (!ini.setValue(kSection, keyOf(i), after[i]))
+            return;
+    // One write for the five keys; a failure leaves config.ini as it was, without a word.
+    ini.save(settingsFile());
+}
+
+void frmMain::LoadRecentMenu()
+{
+    const skyrend::IniFile ini = skyrend::IniFile::load(settingsFile());
+    for (int i = 0; i < 5; ++i) {
+        QAction*& item = menu_Recent[i];
+        if (!item) {
+            // Items are made in index order, before the design-time last item.
+            item = new QAction(menu_RecentFile);
+            menu_RecentFile->insertAction(menu_Recent[4], item);
+            connect(item, &QAction::triggered, this, [this, i] { menu_Recent_Click(i); });
+        }
+        item->setText(QString());
+        item->setData(QString());
+        const QString v = ini.value(kSection, keyOf(i)).trimmed();
+        if (!v.isEmpty()) {
+            item->setVisible(true);
+            item->setEnabled(true);
+            // The caption is the path itself: an "&" is no access key here.
+            item->setText(QString(v).replace(QLatin1Char('&'), QStringLiteral("&&")));
+            item->setData(v);
+        } else {
+            item->setVisible(false);
+        }
+    }
+    const QString first = menu_Recent[0]->data().toString();
+    if (first.isEmpty() || first == QLatin1String("None.")) {
+        menu_Recent[0]->setEnabled(false);
+        menu_Recent[0]->setVisible(true);
+        menu_Recent[0]->setText(QStringLiteral("None."));
+        menu_Recent[0]->setData(QString()); // no file behind it
+    }
+}
+
+void frmMain::menu_ResetList_Click()
+{
+    skyrend::WriteINI(kSection, std::nullopt, std::nullopt, settingsFile());
+    LoadRecentMenu();
+}

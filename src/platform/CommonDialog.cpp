@@ -1,0 +1,43 @@
+#include "platform/CommonDialog.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+namespace platform {
+
+CommonDialog::CommonDialog(Desktop& desktop, QWidget* parent) : desktop_(desktop), parent_(parent) {}
+
+QString CommonDialog::qtFilter(const QString& classicFilter)
+{
+    const QStringList parts = classicFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString pattern = parts[i + 1];
+        // "*.*" means every file to its author; to Qt on this desktop it means names with a dot.
+        pattern.replace(QStringLiteral("*.*"), QStringLiteral("*"));
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], pattern.replace(QLatin1Char(';'), QLatin1Char(' ')));
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+bool CommonDialog::ShowOpen()
+{
+    const auto chosen = desktop_.openFileName(parent_, DialogTitle, qtFilter(Filter), FileName);
+    if (!chosen)
+        return false;
+    FileName = *chosen;
+    return true;
+}
+
+bool CommonDialog::ShowSave()
+{
+    const auto chosen = desktop_.saveFileName(parent_, DialogTitle, qtFilter(Filter), FileName);
+    if (!chosen)
+        return false;
+    FileName = *chosen;
+    return true;
+}
+
+QString CommonDialog::FileTitle() const { return QFileInfo(FileName).fileName(); }
+
+} // namespace platform

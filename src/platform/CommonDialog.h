@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/Desktop.h"
+
+#include <QString>
+
+namespace platform {
+
+// The one file dialog the window shares between Open and Save As. Its file name persists from
+// one use to the next, so the next dialog proposes the file chosen last.
+class CommonDialog {
+public:
+    CommonDialog(Desktop& desktop, QWidget* parent);
+
+    // Filter in the classic "Description|pattern|Description|pattern" form.
+    QString Filter;
+    QString DialogTitle;
+    QString FileName;
+
+    // False when the user cancelled; FileName is then unchanged.
+    bool ShowOpen();
+    bool ShowSave();
+
+    // The chosen file's name without its folder.
+    QString FileTitle() const;
+
+    // The filter in the form Qt's dialogs take.
+    static QString qtFilter(const QString& classicFilter);
+
+private:
+    Desktop& desktop_;
+    QWidget* parent_;
+};
+
+} // namespace platform

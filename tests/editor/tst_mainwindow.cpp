@@ -1,0 +1,140 @@
+#include "WindowFixture.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QtTest>
+
+class tst_MainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsUntitledWithItsTitleAndStatus()
+    {
+        WindowFixture f;
+        QCOMPARE(f.w().windowTitle(), QStringLiteral("Skyrend F1 Editor v.1.2 [Untitled0]"));
+        QCOMPARE(f.w().lblCaption->text(), QStringLiteral(" :: Skyrend F1 Editor ::"));
+        QCOMPARE(f.w().AppVersion, QStringLiteral("v.1.2"));
+        QCOMPARE(f.w().DocTitle, QStringLiteral("Untitled0"));
+        QCOMPARE(f.w().IsDirty, quint8(0));
+        QCOMPARE(f.w().SavedLength, 0);
+        QVERIFY(f.w().CurrentFile.isEmpty());
+        QCOMPARE(f.w().AppFolder, f.dir.path() + QLatin1Char('/'));
+        QCOMPARE(f.w().settingsFile(), f.dir.path() + QStringLiteral("/config.ini"));
+        QCOMPARE(f.w().CD1.Filter,
+                 QStringLiteral("Skyrend Help (.hlp)|*.hlp|Text File (.txt)|*.txt|All Files|*.*"));
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    void typedTextIsGreen()
+    {
+        WindowFixture f;
+        f.edit().setFocus();
+        f.type(QStringLiteral("Hi"));
+        QCOMPARE(f.edit().Text(), QStringLiteral("Hi"));
+        QCOMPARE(colorLetters(f.colors()), QStringLiteral("GG"));
+        QCOMPARE(f.colorAt(0), skyrend::ColorRef(0x0063FF73));
+    }
+
+    void folderGetsOneSeparator_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("plain") << "/opt/skyrend" << "/opt/skyrend/";
+        QTest::newRow("already ends in one") << "/opt/skyrend/" << "/opt/skyrend/";
+        QTest::newRow("root") << "/" << "/";
+    }
+    void folderGetsOneSeparator()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, expected);
+        QCOMPARE(frmMain::folderWithSeparator(folder), expected);
+    }
+
+    void menuBarHasItsCaptionsShortcutsAndHiddenItems()
+    {
+        WindowFixture f;
+        frmMain& w = f.w();
+        QStringList bar;
+        for (QAction* a : w.menuBar()->actions())
+            if (a->isVisible())
+                bar << a->text();
+        QCOMPARE(bar, QStringList({"File", "&Colors", "&Help"}));
+        QVERIFY(!w.menu_Tools->menuAction()->isVisible());
+        QCOMPARE(w.menu_PurgeColors->text(), QStringLiteral("Purge Colors"));
+
+        QStringList file;
+        for (QAction* a : w.menu_File->actions())
+            file << (a->isSeparator() ? QStringLiteral("-") : a->text()) +
+                        (a->isVisible() ? QString() : QStringLiteral(" (hidden)"));
+        QCOMPARE(file, QStringList({"New", "Open", "Save", "Save As", "-", "Recent Files",
+                                    "- (hidden)", "Configuration (hidden)", "-", "E&xit"}));
+        QCOMPARE(w.menu_New->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+        QCOMPARE(w.menu_Open->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        QCOMPARE(w.menu_Save->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+        QCOMPARE(w.menu_SaveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+        QCOMPARE(w.menu_Exit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        QVERIFY(!w.menu_Save->isEnabled());
+
+        QStringList help;
+        for (QAction* a : w.menu_Help->actions())
+            help << a->text();
+        QCOMPARE(help, QStringList({"Help Topics", "About..."}));
+        QCOMPARE(w.menu_Insert->title(), QStringLiteral("Insert"));
+        QVERIFY(w.menu_Colors->actions().contains(w.s2));
+    }
+
+    void resizingFillsTheWidthAndKeepsTheLabelAtTheBottom_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("wider") << 900 << 500;
+        QTest::newRow("narrower") << 300 << 250;
+    }
+    void resizingFillsTheWidthAndKeepsTheLabelAtTheBottom()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        WindowFixture f;
+        frmMain& w = f.w();
+        const int labelWidth = w.lblCaption->width();
+        QCOMPARE(labelWidth, w.twipsX(7935));
+        w.resize(width, height);
+        QTRY_COMPARE(w.centralWidget()->width(), width);
+        const QWidget* client = w.centralWidget();
+        QCOMPARE(w.rEdit->geometry(),
+                 QRect(0, 0, client->width(), client->height() - w.lblCaption->height()));
+        QCOMPARE(w.lblCaption->y(), client->height() - w.lblCaption->height());
+        QCOMPARE(w.lblCaption->x(), 0);
+        QCOMPARE(w.lblCaption->width(), labelWidth);
+        QCOMPARE(w.lblCaption->height(), w.twipsY(255));
+    }
+
+    void tooSmallAWindowKeepsTheEditHeight()
+    {
+        WindowFixture f;
+        frmMain& w = f.w();
+        w.resize(400, 300);
+        QTRY_COMPARE(w.centralWidget()->width(), 400);
+        const int before = w.rEdit->height();
+        w.Form_Resize(); // unchanged size: same layout
+        QCOMPARE(w.rEdit->height(), before);
+        w.centralWidget()->resize(400, w.lblCaption->height() - 5);
+        QCOMPARE(w.rEdit->height(), before);
+        QCOMPARE(w.lblCaption->y(), -5);
+    }
+
+    void editBoxIsDarkWithAReadableSelection()
+    {
+        WindowFixture f;
+        const QPalette p = f.edit().palette();
+        QCOMPARE(p.color(QPalette::Base), QColor(Qt::black));
+        QVERIFY(p.color(QPalette::Text).lightness() > 128);
+        QVERIFY(qAbs(p.color(QPalette::Highlight).lightness() -
+                     p.color(QPalette::HighlightedText).lightness()) > 100);
+        QVERIFY(f.edit().frameShadow() == QFrame::Sunken);
+    }
+};
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"
