@@ -26,6 +26,7 @@ void frmMain::rEdit_Change()
     // Loading and New fill the box without it being an edit.
     if (quietEdits_ > 0)
         return;
+    closeApproved_ = false; // an approval to close was for the document before this edit
     if (!IsDirty)
         setDirty(true);
 }

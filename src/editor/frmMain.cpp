@@ -207,8 +207,6 @@ QString frmMain::titleText() const
 void frmMain::setDirty(bool dirty)
 {
     IsDirty = dirty ? 1 : 0;
-    if (dirty)
-        closeApproved_ = false; // a new edit needs a new answer
     setWindowTitle(titleText());
     menu_Save->setEnabled(dirty);
 }

@@ -118,12 +118,9 @@ bool frmMain::sessionEnding(bool mayAsk)
     // Without leave to ask, the session ends whatever we answer.
     if (IsDirty && mayAsk && !confirmDiscard())
         return false;
+    // The answer holds for the document as it is now; the next edit withdraws it (rEdit_Change),
+    // should the session's end be called off elsewhere.
     closeApproved_ = true;
-    // The answer was for the document as it is now. Should the session's end be called off
-    // elsewhere, the next change needs a new answer, also when the document was edited already.
-    connect(
-        rEdit, &RichTextBox::Change, this, [this] { closeApproved_ = false; },
-        Qt::SingleShotConnection);
     return true;
 }
 

@@ -65,7 +65,20 @@ std::vector<skyrend::ColorRef> WindowFixture::colors() const
     return skyrend::colorsOf(window->rEdit->coloredText());
 }
 
-void WindowFixture::type(const QString& keys) { QTest::keyClicks(window->rEdit, keys); }
+void WindowFixture::type(const QString& keys)
+{
+    for (const QChar c : keys) {
+        if (c.unicode() >= 0x20 && c.unicode() < 0x7F) {
+            QTest::keyClick(window->rEdit, char(c.unicode()));
+        } else {
+            // QTest knows key codes for ASCII only; anything else goes as text.
+            QTest::sendKeyEvent(QTest::Press, window->rEdit, Qt::Key_unknown, QString(c),
+                                Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, window->rEdit, Qt::Key_unknown, QString(c),
+                                Qt::NoModifier);
+        }
+    }
+}
 
 QString colorLetters(const std::vector<skyrend::ColorRef>& colors)
 {

@@ -1,0 +1,526 @@
+// The File menu through the main window: New, Open, Save As, a recent entry, a dropped file,
+// closing the window and the end of the desktop session, with the question about unsaved edits.
+
+#include "FilesTestSupport.h"
+
+#include <QDir>
+#include <QMimeData>
+#include <QtTest>
+
+using namespace files_test;
+using platform::Button;
+using platform::Buttons;
+using platform::Icon;
+
+namespace {
+
+const QByteArray kA = "#A\r\nalpha";
+const QByteArray kB = "#B\r\nbeta";
+
+// How the document is edited and how the user answers the question about it.
+struct Scenario {
+    const char* name;
+    bool untitled; // the document has no file (else it is A.hlp)
+    QString edit;  // typed at the end; empty: not edited
+    QList<Button> answers;
+    QList<std::optional<QString>> saveDialog; // names relative to the folder; nothing: Cancel
+    bool goesOn;
+    QString written; // file that holds the edits afterwards, relative; empty: none
+};
+
+const QList<Scenario>& scenarios()
+{
+    const QString zz = QStringLiteral("zz");
+    const auto C = std::optional(QStringLiteral("C.hlp"));
+    const auto folder = std::optional(QStringLiteral("folder"));
+    const QString omega = QString::fromUtf8("Ω");
+    using B = Button;
+    static const QList<Scenario> all = {
+        // name, untitled, edit, answers, Save As dialog, goes on, file written
+        {"not edited", false, {}, {}, {}, true, {}},
+        {"Cancel", false, zz, {B::Cancel}, {}, false, {}},
+        {"No", false, zz, {B::No}, {}, true, {}},
+        {"Yes, saved", false, zz, {B::Yes}, {}, true, QStringLiteral("A.hlp")},
+        {"Yes, untitled, saved as", true, zz, {B::Yes}, {C}, true, *C},
+        {"Yes, Save As cancelled", true, zz, {B::Yes}, {std::nullopt}, false, {}},
+        {"Yes, save fails", true, zz, {B::Yes, B::Ok}, {folder}, false, {}},
+        {"Yes, not in the code page", false, omega, {B::Yes, B::Ok}, {}, false, {}},
+        {"Yes, Save anyway? No", false, QStringLiteral("%%"), {B::Yes, B::No}, {}, false, {}},
+    };
+    return all;
+}
+
+const QStringList kCommands = {
+    "New",   "Open",        "recent entry", "drop on the edit box", "drop on the window",
+    "close", "session ends"};
+
+// A drag that enters `target` and is dropped there; false when the target refused the drag.
+bool drop(QWidget* target, const QList<QUrl>& urls)
+{
+    QMimeData mime;
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent event(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+    return true;
+}
+
+void compareQuestion(const platform::MessageBox& box)
+{
+    QCOMPARE(box.text, QStringLiteral("You have edited this file since last save, save?"));
+    QCOMPARE(box.title, QStringLiteral("Save?"));
+    QCOMPARE(box.icon, Icon::Information);
+    QCOMPARE(box.buttons, Buttons::YesNoCancel);
+    QCOMPARE(box.defaultButton, std::optional(Button::Yes));
+}
+
+} // namespace
+
+class tst_FileCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QGuiApplication::setQuitOnLastWindowClosed(false); }
+
+    // Every command that replaces the document or closes the window, with every answer.
+    void questionAboutUnsavedEdits_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("scenario");
+        for (const QString& command : kCommands)
+            for (int s = 0; s < scenarios().size(); ++s)
+                QTest::addRow("%s, %s", qPrintable(command), scenarios()[s].name) << command << s;
+    }
+    void questionAboutUnsavedEdits()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, scenario);
+        const Scenario& sc = scenarios()[scenario];
+        WindowFixture f;
+        frmMain& w = f.w();
+        const QString b = f.writeFile(QStringLiteral("B.hlp"), kB);
+        const QString a = f.writeFile(QStringLiteral("A.hlp"), kA);
+        QVERIFY(QDir().mkdir(f.path(QStringLiteral("folder"))));
+        w.OpenFile(b);
+        w.OpenFile(a); // the recent list: A, B
+        if (sc.untitled) {
+            w.menu_New_Click();
+            typeAtEnd(f, QStringLiteral("#u"));
+            w.setDirty(false); // as if just saved: only the edit below counts
+        }
+        if (!sc.edit.isEmpty()) {
+            typeAtEnd(f, sc.edit);
+            QCOMPARE(w.IsDirty, quint8(1));
+            QCOMPARE(w.windowTitle(), editedTitle(w, w.DocTitle));
+        }
+        // What the next dialog proposes, to see that a refused command leaves it alone.
+        w.CD1.FileName = f.path(QStringLiteral("proposed.hlp"));
+        f.desktop.clear();
+        const Snapshot before = Snapshot::of(f);
+        const QString docTitle = w.DocTitle;
+        const int untitled = w.UntitledCount;
+
+        for (Button answer : sc.answers)
+            f.desktop.answer(answer);
+        for (const auto& name : sc.saveDialog)
+            f.desktop.answerDialog(name ? std::optional(f.path(*name)) : std::nullopt);
+        if (command == QLatin1String("Open") && sc.goesOn)
+            f.desktop.answerDialog(b);
+
+        bool result = sc.goesOn; // only closing and the session's end answer
+        if (command == QLatin1String("New"))
+            w.menu_New->trigger();
+        else if (command == QLatin1String("Open"))
+            w.menu_Open->trigger();
+        else if (command == QLatin1String("recent entry"))
+            w.menu_Recent[1]->trigger();
+        else if (command == QLatin1String("drop on the edit box"))
+            QVERIFY(drop(w.rEdit->viewport(), {QUrl::fromLocalFile(b)}));
+        else if (command == QLatin1String("drop on the window"))
+            QVERIFY(drop(&w, {QUrl::fromLocalFile(b)}));
+        else if (command == QLatin1String("close"))
+            result = w.close();
+        else if (command == QLatin1String("session ends"))
+            result = w.sessionEnding(true);
+
+        // The question, exactly when there were edits, and before anything else.
+        QCOMPARE(f.desktop.boxes.isEmpty(), sc.edit.isEmpty());
+        if (!sc.edit.isEmpty())
+            compareQuestion(f.desktop.boxes[0].box);
+        QVERIFY2(f.desktop.allAnswersUsed(), "an answer was left over");
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+        for (const auto& shown : f.desktop.dialogsShown)
+            if (shown.kind == QLatin1String("save")) {
+                QCOMPARE(shown.title, QStringLiteral("Save File As"));
+                QCOMPARE(shown.proposed, QString()); // the question clears the name
+            }
+
+        // The edits are on disk where they were saved, and nowhere else.
+        QCOMPARE(fileBytes(a) == kA, sc.written != QLatin1String("A.hlp"));
+        if (!sc.written.isEmpty())
+            QVERIFY(fileBytes(f.path(sc.written)).contains(sc.edit.toUtf8()));
+        QCOMPARE(fileBytes(b), kB);
+
+        if (!sc.goesOn) {
+            // As after Cancel: nothing has changed and the window stays open. A save that was
+            // tried says so in the status line.
+            Snapshot now = Snapshot::of(f);
+            const bool saveTried = sc.answers.size() > 1;
+            QCOMPARE(now.status.endsWith(QLatin1String("NOT saved.")), saveTried);
+            if (saveTried)
+                now.status = before.status;
+            COMPARE_SNAPSHOT(now, before);
+            QVERIFY(!result);
+            QVERIFY(w.isVisible());
+            QCOMPARE(w.windowTitle(), editedTitle(w, docTitle));
+            if (command == QLatin1String("session ends")) {
+                // Nothing was approved: closing asks again.
+                f.desktop.answer(Button::Cancel);
+                QVERIFY(!w.close());
+                QCOMPARE(f.desktop.boxes.size(), sc.answers.size() + 1);
+                compareQuestion(f.desktop.boxes.last().box);
+            }
+            return;
+        }
+
+        QVERIFY(result);
+        if (command == QLatin1String("New")) {
+            QCOMPARE(w.DocTitle, QStringLiteral("Untitled%1").arg(untitled + 1));
+            QCOMPARE(w.rEdit->Text(), QString());
+            QVERIFY(w.CurrentFile.isEmpty());
+        } else if (command == QLatin1String("close")) {
+            QVERIFY(!w.isVisible());
+        } else if (command == QLatin1String("session ends")) {
+            // The close that follows does not ask a second time.
+            QVERIFY(w.close());
+            QCOMPARE(f.desktop.boxes.size(), sc.answers.size());
+            QVERIFY(!w.isVisible());
+        } else {
+            QCOMPARE(w.CurrentFile, b);
+            QCOMPARE(w.DocTitle, QStringLiteral("B.hlp"));
+            QCOMPARE(w.rEdit->Text(), QString::fromLatin1(kB));
+        }
+        if (command != QLatin1String("close") && command != QLatin1String("session ends")) {
+            QCOMPARE(w.IsDirty, quint8(0));
+            QCOMPARE(w.windowTitle(), plainTitle(w, w.DocTitle));
+        }
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    // A session that ends without leave to ask does not ask, and the close after it neither.
+    void sessionEndsWithoutLeaveToAsk()
+    {
+        WindowFixture f;
+        frmMain& w = f.w();
+        typeAtEnd(f, QStringLiteral("edited"));
+        QVERIFY(w.sessionEnding(false));
+        QVERIFY(w.close());
+        QVERIFY(f.desktop.boxes.isEmpty());
+    }
+
+    // The answer given for the session's end holds for the document as it was then. When the
+    // session goes on after all (another program refused to quit), later edits need a new one.
+    void sessionAnswerDoesNotCoverLaterEdits_data()
+    {
+        QTest::addColumn<bool>("mayAsk");
+        QTest::newRow("answered No") << true;
+        QTest::newRow("not asked") << false;
+    }
+    void sessionAnswerDoesNotCoverLaterEdits()
+    {
+        QFETCH(bool, mayAsk);
+        WindowFixture f;
+        frmMain& w = f.w();
+        typeAtEnd(f, QStringLiteral("edited"));
+        if (mayAsk)
+            f.desktop.answer(Button::No);
+        QVERIFY(w.sessionEnding(mayAsk));
+        typeAtEnd(f, QStringLiteral(" more"));
+        QCOMPARE(w.IsDirty, quint8(1));
+        f.desktop.answer(Button::Cancel);
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        QCOMPARE(f.desktop.boxes.size(), mayAsk ? 2 : 1);
+        compareQuestion(f.desktop.boxes.last().box);
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    void exitClosesWithoutQuestionWhenNotEdited()
+    {
+        WindowFixture f;
+        frmMain& w = f.w();
+        f.open("#A\r\nalpha");
+        w.menu_Exit->trigger();
+        QVERIFY(!w.isVisible());
+        QVERIFY(f.desktop.boxes.isEmpty());
+    }
+
+    void exitAsksWhenEdited()
+    {
+        WindowFixture f;
+        frmMain& w = f.w();
+        typeAtEnd(f, QStringLiteral("x"));
+        f.desktop.answer(Button::Cancel);
+        w.menu_Exit->trigger();
+        QVERIFY(w.isVisible());
+        f.desktop.answer(Button::No);
+        w.menu_Exit->trigger();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(f.desktop.boxes.size(), 2);
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    void newCountsUntitledDocuments()
+    {
+        WindowFixture f;
+        frmMain& w = f.w();
+        QCOMPARE(w.DocTitle, QStringLiteral("Untitled0"));
+        w.menu_New_Click();
+        QCOMPARE(w.DocTitle, QStringLiteral("Untitled1"));
+        QCOMPARE(w.windowTitle(), plainTitle(w, QStringLiteral("Untitled1")));
+        // Saving an untitled document under a name does not take its number back.
+        typeAtEnd(f, QStringLiteral("#saved"));
+        f.desktop.answerDialog(f.path(QStringLiteral("saved.hlp")));
+        QVERIFY(w.menu_SaveAs_Click());
+        w.menu_New_Click();
+        QCOMPARE(w.DocTitle, QStringLiteral("Untitled2"));
+
+        w.UntitledCount = 32766;
+        w.menu_New_Click();
+        QCOMPARE(w.DocTitle, QStringLiteral("Untitled32767"));
+        w.menu_New_Click();
+        QCOMPARE(w.UntitledCount, qint16(32767));
+        QCOMPARE(w.DocTitle, QStringLiteral("Untitled32767"));
+        QCOMPARE(w.windowTitle(), plainTitle(w, QStringLiteral("Untitled32767")));
+        QVERIFY(f.desktop.boxes.isEmpty());
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    void newAfterALoadedFile()
+    {
+        WindowFixture f;
+        frmMain& w = f.w();
+        const QString path = f.writeFile(QStringLiteral("A.hlp"), "#A\r\n%Rred %Ggreen");
+        f.desktop.answerDialog(path);
+        w.menu_Open->trigger();
+        QCOMPARE(w.CurrentFile, path);
+        QCOMPARE(w.CD1.FileName, path);
+        w.rEdit->setSelStart(w.rEdit->TextLength());
+        QCOMPARE(w.rEdit->SelColor(), std::optional(pal::G()));
+
+        w.menu_New->trigger();
+
+        QCOMPARE(w.rEdit->Text(), QString());
+        QCOMPARE(w.rEdit->SelColor(), std::optional(pal::W()));
+        QCOMPARE(w.IsDirty, quint8(0));
+        QCOMPARE(w.windowTitle(), plainTitle(w, QStringLiteral("Untitled1")));
+        QCOMPARE(w.lblCaption->text(), QString());
+        QVERIFY(!w.menu_Save->isEnabled());
+        QVERIFY(w.CurrentFile.isEmpty());
+        QVERIFY(w.CD1.FileName.isEmpty());
+        QVERIFY(!w.rEdit->document()->isUndoAvailable());
+        // What is typed now is White.
+        typeAtEnd(f, QStringLiteral("ab"));
+        QCOMPARE(colorLetters(f.colors()), QStringLiteral("WW"));
+        QCOMPARE(w.windowTitle(), editedTitle(w, QStringLiteral("Untitled1")));
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    // The one file dialog: its titles, and the name it proposes from one use to the next.
+    void dialogProposesTheLastFile()
+    {
+        WindowFixture f;
+        frmMain& w = f.w();
+        const QString x = f.writeFile(QStringLiteral("X.hlp"), "#X\r\n");
+        f.desktop.answerDialog(x);
+        w.menu_Open->trigger();
+        f.desktop.answerDialog(std::nullopt);
+        w.menu_SaveAs->trigger();
+        f.desktop.answerDialog(std::nullopt);
+        w.menu_Open->trigger();
+        w.menu_New->trigger();
+        f.desktop.answerDialog(std::nullopt);
+        w.menu_SaveAs->trigger();
+        f.desktop.answerDialog(std::nullopt);
+        w.menu_Open->trigger();
+
+        QCOMPARE(f.desktop.dialogsShown.size(), 5);
+        const QStringList kinds = {"open", "save", "open", "save", "open"};
+        const QStringList proposed = {"", x, x, "", ""};
+        for (int i = 0; i < 5; ++i) {
+            const auto& shown = f.desktop.dialogsShown[i];
+            QCOMPARE(shown.kind, kinds[i]);
+            QCOMPARE(shown.title, shown.kind == QLatin1String("open")
+                                      ? QStringLiteral("Open File")
+                                      : QStringLiteral("Save File As"));
+            QCOMPARE(shown.proposed, proposed[i]);
+            QCOMPARE(shown.filter, platform::CommonDialog::qtFilter(w.CD1.Filter));
+        }
+        QVERIFY(f.desktop.boxes.isEmpty());
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    void saveAs_data()
+    {
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("target"); // relative; empty: the dialog is cancelled
+        QTest::addColumn<QList<Button>>("answers");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("cancelled, edited") << true << "zz"
+                                           << "" << QList<Button>{} << false;
+        QTest::newRow("cancelled, not edited") << false << ""
+                                               << "" << QList<Button>{} << false;
+        QTest::newRow("new name, edited") << true << "zz"
+                                          << "C.hlp" << QList<Button>{} << true;
+        QTest::newRow("new name, not edited") << false << ""
+                                              << "C.hlp" << QList<Button>{} << true;
+        QTest::newRow("same name") << true << "zz"
+                                   << "A.hlp" << QList<Button>{} << true;
+        QTest::newRow("a folder, edited") << true << "zz"
+                                          << "folder" << QList<Button>{Button::Ok} << false;
+        QTest::newRow("a folder, not edited") << false << ""
+                                              << "folder" << QList<Button>{Button::Ok} << false;
+        QTest::newRow("character not in the code page")
+            << true << QString::fromUtf8("Ω") << "C.hlp" << QList<Button>{Button::Ok} << false;
+        QTest::newRow("Save anyway? No") << true << "%%"
+                                         << "C.hlp" << QList<Button>{Button::No} << false;
+        QTest::newRow("Save anyway? Yes") << true << "%%"
+                                          << "C.hlp" << QList<Button>{Button::Yes} << true;
+    }
+    void saveAs()
+    {
+        QFETCH(bool, edited);
+        QFETCH(QString, edit);
+        QFETCH(QString, target);
+        QFETCH(QList<Button>, answers);
+        QFETCH(bool, written);
+        WindowFixture f;
+        frmMain& w = f.w();
+        const QString other = f.writeFile(QStringLiteral("other.hlp"), "#O\r\n");
+        QVERIFY(QDir().mkdir(f.path(QStringLiteral("folder"))));
+        const QString a = f.open(kA, QStringLiteral("A.hlp"));
+        f.w().OpenFile(other);
+        f.w().OpenFile(a); // a recent list to leave alone: A, other
+        if (edited)
+            typeAtEnd(f, edit);
+        QCOMPARE(w.IsDirty, quint8(edited ? 1 : 0));
+        f.desktop.clear();
+        const Snapshot before = Snapshot::of(f);
+        const QString text = w.rEdit->Text();
+
+        for (Button answer : answers)
+            f.desktop.answer(answer);
+        f.desktop.answerDialog(target.isEmpty() ? std::nullopt : std::optional(f.path(target)));
+        const bool result = w.menu_SaveAs_Click();
+
+        QCOMPARE(result, written);
+        QCOMPARE(f.desktop.dialogsShown.size(), 1);
+        QCOMPARE(f.desktop.dialogsShown[0].kind, QStringLiteral("save"));
+        QCOMPARE(f.desktop.dialogsShown[0].title, QStringLiteral("Save File As"));
+        QCOMPARE(f.desktop.boxes.size(), answers.size());
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+        QCOMPARE(fileBytes(other), QByteArray("#O\r\n"));
+        QCOMPARE(w.rEdit->Text(), text);
+        QCOMPARE(fileBytes(w.settingsFile()), before.config);
+        QCOMPARE(recentItems(w), before.recent);
+
+        if (!written) {
+            QCOMPARE(w.CurrentFile, a);
+            QCOMPARE(w.DocTitle, QStringLiteral("A.hlp"));
+            QCOMPARE(w.IsDirty, quint8(edited ? 1 : 0));
+            QCOMPARE(w.windowTitle(), edited ? editedTitle(w, QStringLiteral("A.hlp"))
+                                             : plainTitle(w, QStringLiteral("A.hlp")));
+            QCOMPARE(fileBytes(a), kA);
+            QCOMPARE(fileBytes(f.path(QStringLiteral("C.hlp"))), QByteArray("<absent>"));
+            QVERIFY(QFileInfo(f.path(QStringLiteral("folder"))).isDir());
+            if (target.isEmpty())
+                COMPARE_SNAPSHOT(Snapshot::of(f), before);
+            return;
+        }
+        const QString path = f.path(target);
+        QCOMPARE(w.CurrentFile, path);
+        QCOMPARE(w.DocTitle, target);
+        QCOMPARE(w.IsDirty, quint8(0));
+        QCOMPARE(w.windowTitle(), plainTitle(w, target));
+        QVERIFY(!w.menu_Save->isEnabled());
+        QVERIFY(fileBytes(path).contains("alpha" + edit.toUtf8()));
+        if (path != a)
+            QCOMPARE(fileBytes(a), kA);
+        QCOMPARE(w.CD1.FileName, path);
+    }
+
+    // Dropped files: only the first local file counts, and only files open anything.
+    void droppedFiles_data()
+    {
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<QString>("opened"); // relative; empty: nothing
+        QTest::addColumn<bool>("viaWindow");
+        QTest::newRow("one file on the edit box")
+            << QList<QUrl>{QUrl(QStringLiteral("B.hlp"))} << "B.hlp" << false;
+        QTest::newRow("two files on the window")
+            << QList<QUrl>{QUrl(QStringLiteral("B.hlp")), QUrl(QStringLiteral("A.hlp"))} << "B.hlp"
+            << true;
+        QTest::newRow("a web address on the window")
+            << QList<QUrl>{QUrl(QStringLiteral("https://example.com/B.hlp"))} << "" << true;
+    }
+    void droppedFiles()
+    {
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(QString, opened);
+        QFETCH(bool, viaWindow);
+        WindowFixture f;
+        frmMain& w = f.w();
+        f.writeFile(QStringLiteral("A.hlp"), kA);
+        f.writeFile(QStringLiteral("B.hlp"), kB);
+        QList<QUrl> absolute;
+        for (const QUrl& url : urls)
+            absolute << (url.isRelative() ? QUrl::fromLocalFile(f.path(url.path())) : url);
+        const Snapshot before = Snapshot::of(f);
+
+        QVERIFY(drop(viaWindow ? static_cast<QWidget*>(&w) : w.rEdit->viewport(), absolute));
+
+        if (opened.isEmpty()) {
+            COMPARE_SNAPSHOT(Snapshot::of(f), before);
+        } else {
+            QCOMPARE(w.CurrentFile, f.path(opened));
+            QCOMPARE(recentKeys(w).at(0), f.path(opened));
+            QCOMPARE(w.rEdit->Text(), QString::fromLatin1(kB));
+        }
+        QVERIFY(f.desktop.boxes.isEmpty());
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    // A recent entry whose file is gone: the question first (its Yes saves), then the message,
+    // and the document stays.
+    void recentEntryWhoseFileIsGone()
+    {
+        WindowFixture f;
+        frmMain& w = f.w();
+        const QString gone = f.writeFile(QStringLiteral("gone.hlp"), "#G\r\n");
+        const QString a = f.open(kA, QStringLiteral("A.hlp"));
+        w.OpenFile(gone);
+        w.OpenFile(a);
+        QVERIFY(QFile::remove(gone));
+        typeAtEnd(f, QStringLiteral("zz"));
+        f.desktop.clear();
+        f.desktop.answer(Button::Yes);
+        f.desktop.answer(Button::Ok);
+        w.menu_Recent[1]->trigger();
+        QCOMPARE(f.desktop.boxes.size(), 2);
+        compareQuestion(f.desktop.boxes[0].box);
+        QCOMPARE(f.desktop.boxes[1].box.text,
+                 QStringLiteral("This file does not exist.\r\n") + gone);
+        QCOMPARE(w.CurrentFile, a);
+        QCOMPARE(w.IsDirty, quint8(0));
+        QVERIFY(fileBytes(a).contains("zz"));
+        QCOMPARE(recentKeys(w).mid(0, 2), QStringList({a, gone}));
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+};
+
+QTEST_MAIN(tst_FileCommands)
+#include "tst_filecommands.moc"
