@@ -137,10 +137,9 @@ void RichTextBox::setText(const QString& text)
     const QTextCharFormat typing = formatFor(colorOf(textCursor().charFormat()));
     const bool undo = doc->isUndoRedoEnabled();
     doc->setUndoRedoEnabled(false); // also forgets the old history
+    doc->clear();                   // far cheaper than deleting the text block by block
     QTextCursor c(doc);
     c.beginEditBlock();
-    c.select(QTextCursor::Document);
-    c.removeSelectedText();
     c.setBlockCharFormat(typing);
     c.insertText(toQtLineBreaks(text), typing);
     c.endEditBlock();
@@ -396,10 +395,7 @@ RichTextBox::ColoredLoad::ColoredLoad(RichTextBox& box, const skyrend::ColoredTe
 {
     // A load is not an edit anyone could undo; switching undo off also forgets the history.
     box.document()->setUndoRedoEnabled(false);
-    cursor_.beginEditBlock();
-    cursor_.select(QTextCursor::Document);
-    cursor_.removeSelectedText();
-    cursor_.endEditBlock();
+    box.document()->clear();
 }
 
 RichTextBox::ColoredLoad::~ColoredLoad()
