@@ -26,7 +26,7 @@ std::string makeBenchHelpFile(std::size_t bytes)
             if (untilChange <= 0) {
                 out += '%';
                 out += kTags[rng() % std::size(kTags)];
-                untilChange = 4 + int(rng() % 25); // 16 on average
+                untilChange = 1 + int(rng() % 15); // with the word that ends it: 16 on average
             }
             out += word;
             out += ' ';
