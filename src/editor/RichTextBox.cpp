@@ -10,6 +10,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <climits>
+
 using skyrend::ColorRef;
 
 namespace {
@@ -18,6 +20,29 @@ namespace {
 // plain text in the typing colour.
 const QString kRunsMime = QStringLiteral("application/x-skyrend-f1-colored-text");
 constexpr quint32 kRunsMimeVersion = 1;
+
+// Walks [from, to) of the document (Qt positions) from block `b` on: visit(piece, colour) for
+// each stretch of one fragment, visit(QStringView(), colour) for each line break, whose colour is
+// the char format of the block after it. Stops when visit returns false.
+template <class Visit> void visitPieces(QTextBlock b, int from, int to, Visit&& visit)
+{
+    for (; b.isValid() && b.position() < to; b = b.next()) {
+        const QString text = b.text();
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            const int start = qMax(f.position(), from);
+            const int end = qMin(f.position() + f.length(), to);
+            if (start < end && !visit(QStringView(text).mid(start - b.position(), end - start),
+                                      RichTextBox::colorOf(f.charFormat())))
+                return;
+        }
+        const QTextBlock next = b.next();
+        const int separator = b.position() + b.length() - 1;
+        if (next.isValid() && separator >= from && separator < to &&
+            !visit(QStringView(), RichTextBox::colorOf(next.charFormat())))
+            return;
+    }
+}
 
 bool isQtBreak(QChar c)
 {
@@ -248,29 +273,14 @@ QTextCharFormat RichTextBox::formatFor(ColorRef color) const
 std::optional<ColorRef> RichTextBox::uniformColor(int from, int to) const
 {
     std::optional<ColorRef> seen;
-    auto same = [&seen](ColorRef c) {
+    bool mixed = false;
+    visitPieces(document()->findBlock(from), from, to, [&](QStringView, ColorRef c) {
         if (!seen)
             seen = c;
-        return *seen == c;
-    };
-    for (QTextBlock b = document()->findBlock(from); b.isValid() && b.position() < to;
-         b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            if (f.position() + f.length() <= from)
-                continue;
-            if (f.position() >= to)
-                break;
-            if (!same(colorOf(f.charFormat())))
-                return std::nullopt;
-        }
-        const int separator = b.position() + b.length() - 1;
-        const QTextBlock next = b.next();
-        if (next.isValid() && separator >= from && separator < to &&
-            !same(colorOf(next.charFormat())))
-            return std::nullopt;
-    }
-    return seen;
+        mixed = *seen != c;
+        return !mixed;
+    });
+    return mixed ? std::nullopt : seen;
 }
 
 std::optional<ColorRef> RichTextBox::SelColor() const
@@ -312,29 +322,21 @@ skyrend::ColoredText RichTextBox::coloredText() const
 QTextBlock RichTextBox::readColoredBlocks(QTextBlock block, skyrend::ColoredText& out,
                                           const QDeadlineTimer& deadline) const
 {
-    auto append = [&out](const char16_t* data, std::size_t length, ColorRef color) {
-        if (length == 0)
-            return;
-        out.text.append(data, length);
-        if (!out.runs.empty() && out.runs.back().color == color)
-            out.runs.back().length += length;
-        else
-            out.runs.push_back({length, color});
+    auto append = [&out](QStringView piece, ColorRef color) {
+        if (piece.isNull())
+            piece = u"\r\n";
+        out.text.append(reinterpret_cast<const char16_t*>(piece.utf16()), std::size_t(piece.size()));
+        skyrend::appendRun(out.runs, std::size_t(piece.size()), color);
+        return true;
     };
-    int count = 0;
     while (block.isValid()) {
-        const QString text = block.text();
-        const auto* data = reinterpret_cast<const char16_t*>(text.utf16());
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            append(data + (f.position() - block.position()), std::size_t(f.length()),
-                   colorOf(f.charFormat()));
-        }
-        const QTextBlock next = block.next();
-        if (next.isValid())
-            append(u"\r\n", 2, colorOf(next.charFormat()));
-        block = next;
-        if ((++count & 63) == 0 && deadline.hasExpired())
+        // A look at the clock every 64 blocks.
+        QTextBlock end = block;
+        for (int i = 0; i < 64 && end.isValid(); ++i)
+            end = end.next();
+        visitPieces(block, block.position(), end.isValid() ? end.position() : INT_MAX, append);
+        block = end;
+        if (deadline.hasExpired())
             break;
     }
     return block;
@@ -591,28 +593,16 @@ void RichTextBox::dropEvent(QDropEvent* event)
 void RichTextBox::readRange(int from, int to, QString& text,
                             QList<QPair<int, ColorRef>>& runs) const
 {
-    auto append = [&](const QString& piece, ColorRef color) {
-        if (piece.isEmpty())
-            return;
+    visitPieces(document()->findBlock(from), from, to, [&](QStringView piece, ColorRef color) {
+        if (piece.isNull())
+            piece = u"\n";
         text += piece;
         if (!runs.isEmpty() && runs.back().second == color)
             runs.back().first += int(piece.size());
         else
             runs.append({int(piece.size()), color});
-    };
-    for (QTextBlock b = document()->findBlock(from); b.isValid() && b.position() < to;
-         b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            const int a = qMax(f.position(), from);
-            const int e = qMin(f.position() + f.length(), to);
-            if (a < e)
-                append(f.text().mid(a - f.position(), e - a), colorOf(f.charFormat()));
-        }
-        const int separator = b.position() + b.length() - 1;
-        if (b.next().isValid() && separator >= from && separator < to)
-            append(QStringLiteral("\n"), colorOf(b.next().charFormat()));
-    }
+        return true;
+    });
 }
 
 QMimeData* RichTextBox::createMimeDataFromSelection() const
