@@ -26,18 +26,22 @@ constexpr quint32 kRunsMimeVersion = 1;
 // the char format of the block after it. Stops when visit returns false.
 template <class Visit> void visitPieces(QTextBlock b, int from, int to, Visit&& visit)
 {
-    for (; b.isValid() && b.position() < to; b = b.next()) {
+    for (; b.isValid(); b = b.next()) {
+        const int blockStart = b.position(); // positions cost a tree walk: once each
+        if (blockStart >= to)
+            return;
         const QString text = b.text();
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
-            const int start = qMax(f.position(), from);
-            const int end = qMin(f.position() + f.length(), to);
-            if (start < end && !visit(QStringView(text).mid(start - b.position(), end - start),
+            const int fragmentStart = f.position();
+            const int start = qMax(fragmentStart, from);
+            const int end = qMin(fragmentStart + f.length(), to);
+            if (start < end && !visit(QStringView(text).mid(start - blockStart, end - start),
                                       RichTextBox::colorOf(f.charFormat())))
                 return;
         }
         const QTextBlock next = b.next();
-        const int separator = b.position() + b.length() - 1;
+        const int separator = blockStart + b.length() - 1;
         if (next.isValid() && separator >= from && separator < to &&
             !visit(QStringView(), RichTextBox::colorOf(next.charFormat())))
             return;
@@ -313,33 +317,54 @@ bool RichTextBox::setSelColor(const QString& decimal)
 
 skyrend::ColoredText RichTextBox::coloredText() const
 {
-    skyrend::ColoredText out;
-    out.text.reserve(std::size_t(TextLength()));
-    readColoredBlocks(document()->begin(), out, QDeadlineTimer(QDeadlineTimer::Forever));
-    return out;
+    ColoredRead read(*this);
+    read.readUntil(QDeadlineTimer(QDeadlineTimer::Forever));
+    return read.take();
 }
 
-QTextBlock RichTextBox::readColoredBlocks(QTextBlock block, skyrend::ColoredText& out,
-                                          const QDeadlineTimer& deadline) const
+RichTextBox::ColoredRead::ColoredRead(const RichTextBox& box)
+    : raw_(box.document()->toRawText()), formats_(box.document()->allFormats()),
+      colors_(std::size_t(formats_.size())), block_(box.document()->begin())
 {
-    auto append = [&out](QStringView piece, ColorRef color) {
-        if (piece.isNull())
-            piece = u"\r\n";
-        out.text.append(reinterpret_cast<const char16_t*>(piece.utf16()), std::size_t(piece.size()));
-        skyrend::appendRun(out.runs, std::size_t(piece.size()), color);
-        return true;
+    out_.text.reserve(std::size_t(box.TextLength()));
+}
+
+ColorRef RichTextBox::ColoredRead::colorOfFormat(int index)
+{
+    if (index < 0 || index >= formats_.size())
+        return colorOf(QTextCharFormat());
+    auto& color = colors_[std::size_t(index)];
+    if (!color)
+        color = colorOf(formats_[index].toCharFormat());
+    return *color;
+}
+
+void RichTextBox::ColoredRead::readUntil(const QDeadlineTimer& deadline)
+{
+    // Fragments come in document order, so the text is sliced from the raw copy by their
+    // lengths; a fragment's position would cost a tree walk each.
+    const auto* raw = reinterpret_cast<const char16_t*>(raw_.utf16());
+    auto append = [this](const char16_t* data, std::size_t length, ColorRef color) {
+        out_.text.append(data, length);
+        skyrend::appendRun(out_.runs, length, color);
     };
-    while (block.isValid()) {
-        // A look at the clock every 64 blocks.
-        QTextBlock end = block;
-        for (int i = 0; i < 64 && end.isValid(); ++i)
-            end = end.next();
-        visitPieces(block, block.position(), end.isValid() ? end.position() : INT_MAX, append);
-        block = end;
-        if (deadline.hasExpired())
+    int count = 0;
+    while (block_.isValid()) {
+        for (auto it = block_.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            const auto length = std::size_t(f.length());
+            append(raw + position_, length, colorOfFormat(f.charFormatIndex()));
+            position_ += qsizetype(length);
+        }
+        const QTextBlock next = block_.next();
+        if (next.isValid()) {
+            append(u"\r\n", 2, colorOfFormat(next.charFormatIndex()));
+            ++position_; // one block separator
+        }
+        block_ = next;
+        if ((++count & 63) == 0 && deadline.hasExpired())
             break;
     }
-    return block;
 }
 
 std::optional<qsizetype> RichTextBox::headerLineBefore(qsizetype offset) const

@@ -60,10 +60,28 @@ public:
 
     // The document as text plus colour runs, read without moving the caret.
     skyrend::ColoredText coloredText() const;
-    // Appends the text and colours of `block` and the blocks after it to `out` until `deadline`
-    // expires (checked between blocks); returns the first block not read, invalid at the end.
-    QTextBlock readColoredBlocks(QTextBlock block, skyrend::ColoredText& out,
-                                 const QDeadlineTimer& deadline) const;
+
+    // Reads the document's text and colours in slices, for the save. The box must not change
+    // while it reads.
+    class ColoredRead {
+    public:
+        explicit ColoredRead(const RichTextBox& box);
+        bool done() const { return !block_.isValid(); }
+        // Reads blocks until the deadline has passed (looked at every 64 blocks).
+        void readUntil(const QDeadlineTimer& deadline);
+        const skyrend::ColoredText& result() const { return out_; }
+        skyrend::ColoredText take() { return std::move(out_); }
+
+    private:
+        skyrend::ColorRef colorOfFormat(int index);
+
+        QString raw_; // the document's characters, one per block separator
+        QList<QTextFormat> formats_;
+        std::vector<std::optional<skyrend::ColorRef>> colors_; // by format index
+        QTextBlock block_;
+        qsizetype position_ = 0;
+        skyrend::ColoredText out_;
+    };
 
     // Offset of the '#' that starts the last line beginning with '#' among the first `offset`
     // characters, if any.

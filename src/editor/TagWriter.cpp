@@ -56,16 +56,17 @@ bool frmMain::menu_Save_Click()
         BusyScope busy(*this, Activity::Saving);
         platform::RedrawLock lock(rEdit);
         const double total = double(rEdit->TextLength());
-        doc.text.reserve(std::size_t(total));
-        QTextBlock next = rEdit->document()->begin();
-        while (next.isValid()) {
-            next = rEdit->readColoredBlocks(next, doc, QDeadlineTimer(SliceMilliseconds));
-            if (!doc.text.empty())
-                lblCaption->setText(fileLabel + savedPercent(double(doc.text.size()) / total * 100) +
+        RichTextBox::ColoredRead read(*rEdit);
+        while (!read.done()) {
+            read.readUntil(QDeadlineTimer(SliceMilliseconds));
+            const double done = double(read.result().text.size());
+            if (done > 0)
+                lblCaption->setText(fileLabel + savedPercent(done / total * 100) +
                                     QStringLiteral("% Saved."));
-            if (next.isValid())
+            if (!read.done())
                 desktop_.yield();
         }
+        doc = read.take();
     }
     rEdit->setSelStart(caret);
 
