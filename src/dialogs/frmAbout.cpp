@@ -27,7 +27,7 @@ frmAbout::frmAbout(const QString& version, QWidget* parent)
     Image1->setScaledContents(true);
     Label1 = label(QStringLiteral("Skyrend F1 Editor"), 1320, 240, 2775, 255, tahoma(true));
     Label4 = label(QString(), 3720, 240, 615, 255, tahoma(true));
-    Label2 = label(QStringLiteral("by the Skyrend F1 team"), 1560, 480, 1455, 255, tahoma(true));
+    Label2 = label(QStringLiteral("by the F1 team"), 1560, 480, 1455, 255, tahoma(true));
     Label3 = label(QStringLiteral("www.skyrend.example"), 1560, 720, 2775, 255, tahoma(true));
     Label7 = label(QStringLiteral("help.skyrend.example"), 1560, 960, 2775, 255, tahoma(true));
     Label6 = label(QStringLiteral("Thanks to the zone owners who keep their F1 pages up to date, to "

@@ -1,0 +1,198 @@
+#!/usr/bin/env bash
+# The real editor, as a user drives it, on a virtual X server:
+#  1. a copy of the editor, alone in a folder, opens a tagged help file given as its argument;
+#     Save As (Ctrl+Shift+S) through the real file dialog writes exactly what
+#     `skyrend-f1 normalize` makes of that file, and config.ini beside the copy lists the file
+#     first among the recent files;
+#  2. in a new document (Ctrl+N), typing "%Rabc" switches to red and types "abc"; Ctrl+S goes
+#     through the dialog and the header suggestion, and the file holds "%Rabc" CR LF;
+#  3. Ctrl+Q ends the program.
+#
+# Usage: save_through_dialogs.sh EDITOR CLI HELPFILE
+# Exits 77 (skipped) when Xvfb or xdotool is missing; ./test installs them.
+set -euo pipefail
+
+editor_binary=${1:?usage: $0 EDITOR CLI HELPFILE}
+cli=${2:?usage: $0 EDITOR CLI HELPFILE}
+help_file=${3:?usage: $0 EDITOR CLI HELPFILE}
+
+for tool in Xvfb xdotool; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIP: $tool is not installed (./test installs it)"
+        exit 77
+    fi
+done
+
+# Only our own X server is used, never the display the test was started from.
+unset DISPLAY
+
+# Every wait ends by this deadline (seconds), so a stuck step fails instead of hanging.
+wait_limit=${SKYREND_E2E_WAIT:-60}
+
+work=$(mktemp -d)
+app_dir=$work/app
+doc_dir=$work/documents
+mkdir -p "$app_dir" "$doc_dir" "$work/home" "$work/runtime"
+chmod 700 "$work/runtime"
+
+xvfb_pid=
+app_pid=
+cleanup()
+{
+    if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
+        kill "$app_pid" 2>/dev/null || true
+        wait "$app_pid" 2>/dev/null || true
+    fi
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail()
+{
+    echo "FAIL: $*" >&2
+    if [ -s "$work/editor.log" ]; then
+        echo "--- editor output:" >&2
+        cat "$work/editor.log" >&2
+    fi
+    if [ -n "${DISPLAY:-}" ]; then
+        echo "--- windows on the screen:" >&2
+        local id
+        for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+            echo "  $id: $(xdotool getwindowname "$id" 2>/dev/null)" >&2
+        done
+    fi
+    exit 1
+}
+
+# wait_window NAME_REGEX: prints the id of a visible window whose name matches.
+wait_window()
+{
+    local deadline=$((SECONDS + wait_limit)) id
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        if [ -n "$app_pid" ] && ! kill -0 "$app_pid" 2>/dev/null; then
+            fail "the editor ended while waiting for a window named /$1/"
+        fi
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.2
+    done
+    fail "no window named /$1/ within ${wait_limit}s"
+}
+
+# wait_file PATH: waits until PATH exists (the editor replaces files in one rename).
+wait_file()
+{
+    local deadline=$((SECONDS + wait_limit))
+    while [ ! -e "$1" ]; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "$1 was not written within ${wait_limit}s"
+        sleep 0.2
+    done
+}
+
+# focus WINDOW: gives WINDOW the keyboard (there is no window manager to do it).
+focus()
+{
+    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+    xdotool mousemove --window "$1" 10 10
+}
+
+# save_in_dialog PATH: types PATH into the "Save File As" dialog and presses Enter.
+save_in_dialog()
+{
+    local dialog
+    dialog=$(wait_window '^Save File As$')
+    focus "$dialog"
+    # The name box may hold the name of the last save: replace it.
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "$1"
+    xdotool key Return
+}
+
+# --- A virtual X server on a free display.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" \
+    >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+deadline=$((SECONDS + wait_limit))
+until [ -s "$work/display" ]; do
+    kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
+    [ "$SECONDS" -lt "$deadline" ] || fail "Xvfb gave no display within ${wait_limit}s"
+    sleep 0.1
+done
+DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+export DISPLAY
+
+# The editor on X with Qt's own dialogs, whatever desktop the test was started from.
+export QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME=generic
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/runtime
+unset XDG_CURRENT_DESKTOP DESKTOP_SESSION WAYLAND_DISPLAY
+
+# --- 1. Open by argument, Save As under a new name.
+cp "$editor_binary" "$app_dir/skyrend-f1-editor"
+input=$doc_dir/input.hlp
+cp "$help_file" "$input"
+"$cli" normalize "$input" -o "$work/expected.hlp" ||
+    fail "skyrend-f1 normalize failed on $help_file"
+
+(cd "$work" && exec "$app_dir/skyrend-f1-editor" "$input") >"$work/editor.log" 2>&1 &
+app_pid=$!
+
+main=$(wait_window '^Skyrend F1 Editor v\.1\.2 \[input\.hlp\]$')
+focus "$main"
+xdotool key --clearmodifiers ctrl+shift+s
+saved=$doc_dir/saved-as.hlp
+save_in_dialog "$saved"
+wait_file "$saved"
+wait_window '^Skyrend F1 Editor v\.1\.2 \[saved-as\.hlp\]$' >/dev/null
+
+cmp "$work/expected.hlp" "$saved" ||
+    fail "Save As wrote other bytes than 'skyrend-f1 normalize' (expected $(wc -c <"$work/expected.hlp") bytes, got $(wc -c <"$saved"))"
+echo "ok: Save As wrote $(wc -c <"$saved") bytes, the same as skyrend-f1 normalize"
+
+settings=$app_dir/config.ini
+[ -f "$settings" ] || fail "no config.ini beside the editor in $app_dir"
+grep -qx '\[Recent\]' "$settings" || fail "config.ini has no [Recent] section: $(cat "$settings")"
+grep -qxF "0=$input" "$settings" || fail "config.ini does not list $input first: $(cat "$settings")"
+echo "ok: config.ini beside the editor lists the opened file first"
+
+# --- 2. A typed colour tag in a new document, saved with Ctrl+S.
+focus "$main"
+xdotool key --clearmodifiers ctrl+n
+main=$(wait_window '^Skyrend F1 Editor v\.1\.2 \[Untitled[0-9]+\]$')
+focus "$main"
+xdotool type --delay 50 '%Rabc'
+main=$(wait_window '^Skyrend F1 Editor v\.1\.2 \[Untitled[0-9]+\*\]$')
+xdotool key --clearmodifiers ctrl+s
+typed=$doc_dir/typed-tag.hlp
+save_in_dialog "$typed"
+# The new document has no "#" header line: the editor suggests one before it writes.
+suggestion=$(wait_window '^Information$')
+focus "$suggestion"
+xdotool key Return
+wait_file "$typed"
+wait_window '^Skyrend F1 Editor v\.1\.2 \[typed-tag\.hlp\]$' >/dev/null
+
+printf '%%Rabc\r\n' >"$work/typed-expected.hlp"
+cmp "$work/typed-expected.hlp" "$typed" ||
+    fail "the typed document was saved as $(od -An -c "$typed" | tr -s ' ') instead of %Rabc CR LF"
+echo "ok: typing %Rabc and saving wrote %Rabc CR LF"
+
+# --- 3. Ctrl+Q ends the program (nothing is unsaved, so nothing is asked).
+focus "$main"
+xdotool key --clearmodifiers ctrl+q
+deadline=$((SECONDS + wait_limit))
+while kill -0 "$app_pid" 2>/dev/null; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "the editor did not end after Ctrl+Q"
+    sleep 0.2
+done
+status=0
+wait "$app_pid" || status=$?
+app_pid=
+[ "$status" -eq 0 ] || fail "the editor ended with status $status"
+echo "ok: Ctrl+Q ended the editor"
