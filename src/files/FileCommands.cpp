@@ -76,8 +76,7 @@ bool frmMain::menu_SaveAs_Click()
     const bool wasDirty = IsDirty;
     CurrentFile = CD1.FileName;
     DocTitle = CD1.FileTitle();
-    IsDirty = 0;
-    setWindowTitle(titleText());
+    setDirty(false);
     menu_Save->setEnabled(true);
     if (menu_Save_Click())
         return true;

@@ -91,7 +91,7 @@ void frmMain::OpenFile(const QString& path)
 
     DocTitle = QFileInfo(path).fileName();
     CurrentFile = path;
-    IsDirty = 0;
+    setDirty(false);
 
     const QString raw = QString::fromStdU16String(skyrend::normalizeLineBreaks(
         skyrend::decodeCp1252(std::string_view(bytes.constData(), std::size_t(bytes.size())))));

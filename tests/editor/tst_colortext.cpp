@@ -9,6 +9,15 @@ namespace {
 
 QString loaded(const QString& path) { return QStringLiteral("File Loaded. [") + path + u']'; }
 
+// A page of 600 characters in 600 runs: many slices when every slice is as short as can be.
+QByteArray manyRuns()
+{
+    QByteArray file("#H\r\n");
+    for (int i = 0; i < 300; ++i)
+        file += "%Ra%Gb";
+    return file;
+}
+
 } // namespace
 
 class tst_ColorText : public QObject {
@@ -147,9 +156,7 @@ private slots:
     {
         WindowFixture f;
         f.w().SliceMilliseconds = 0;
-        QByteArray file("#H\r\n");
-        for (int i = 0; i < 300; ++i)
-            file += "%Ra%Gb";
+        const QByteArray file = manyRuns();
         f.desktop.onYield = [&f](int n) {
             if (n == 2)
                 QTest::keyClick(f.w().rEdit, Qt::Key_Escape);
@@ -193,9 +200,7 @@ private slots:
     {
         WindowFixture f;
         f.w().SliceMilliseconds = 0;
-        QByteArray file("#H\r\n");
-        for (int i = 0; i < 300; ++i)
-            file += "%Ra%Gb";
+        const QByteArray file = manyRuns();
         f.desktop.onYield = [&f](int n) {
             if (n != 2)
                 return;
@@ -220,9 +225,7 @@ private slots:
     {
         WindowFixture f;
         f.w().SliceMilliseconds = 0;
-        QByteArray file("#H\r\n");
-        for (int i = 0; i < 300; ++i)
-            file += "%Ra%Gb";
+        const QByteArray file = manyRuns();
         f.desktop.onYield = [&f](int n) {
             if (n == 2)
                 f.w().close();
