@@ -121,7 +121,7 @@ public:
         QTextCursor cursor_;
         std::size_t run_ = 0;
         std::size_t offset_ = 0; // into doc_.text
-        int position_ = 0;       // Qt position of offset_
+        int restStart_ = 0;      // Qt position where the interim text starts
         bool restShown_ = false;
         bool skipLineFeed_ = false; // the LF that starts the next run went in with its CR
         bool undoWasEnabled_;
