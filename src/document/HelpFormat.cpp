@@ -184,6 +184,9 @@ ColoredText decodeHelpText(std::u16string_view raw)
 {
     ColoredText doc;
     doc.text.reserve(raw.size());
+    // Help files change colour every few words; growing the run list by doubling would copy it
+    // over and over.
+    doc.runs.reserve(raw.size() / 16 + 1);
     ColoredSink sink{doc};
     readTags(raw, sink);
     sink.flush();
