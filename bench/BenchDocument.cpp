@@ -4,9 +4,9 @@
 
 std::string makeBenchHelpFile(std::size_t bytes)
 {
-    static const char* const kWords[] = {"warp",  "ship",   "bomb",  "zone",    "flag", "base",
-                                         "enemy", "repel",  "burst", "portal",  "team", "arena",
-                                         "press", "energy", "bounty", "%KB_WARP", "50%", "the"};
+    static const char* const kWords[] = {"warp",  "ship",   "bomb",   "zone",     "flag", "base",
+                                         "enemy", "repel",  "burst",  "portal",   "team", "arena",
+                                         "press", "energy", "bounty", "%KB_WARP", "50%",  "the"};
     static const char kTags[] = {'W', 'P', 'Y', 'R', 'G', 'B', 'p'};
     std::mt19937 rng(20261208);
     std::string out;

@@ -32,7 +32,10 @@ public:
         ++boxes;
         return platform::Button::Ok;
     }
-    QString inputBox(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString inputBox(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
     std::optional<QString> openFileName(QWidget*, const QString&, const QString&,
                                         const QString&) override
     {
@@ -72,7 +75,10 @@ void print(const char* name, double value, int decimals = 1)
     std::fflush(stdout);
 }
 
-QString qtText(const std::u16string& s) { return QString::fromStdU16String(s); }
+QString qtText(const std::u16string& s)
+{
+    return QString::fromStdU16String(s);
+}
 
 std::u16string rawOf(const std::string& bytes)
 {
@@ -82,7 +88,8 @@ std::u16string rawOf(const std::string& bytes)
 bool writeFile(const QString& path, const std::string& bytes)
 {
     QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+    return f.open(QIODevice::WriteOnly) &&
+           f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
 }
 
 QByteArray readFile(const QString& path)
@@ -102,7 +109,9 @@ int main(int argc, char** argv)
     const QStringList args = QCoreApplication::arguments();
     const qsizetype onlyAt = args.indexOf(QStringLiteral("--only"));
     const QString only = onlyAt >= 0 && onlyAt + 1 < args.size() ? args[onlyAt + 1] : QString();
-    auto wanted = [&only](const char* part) { return only.isEmpty() || only == QLatin1String(part); };
+    auto wanted = [&only](const char* part) {
+        return only.isEmpty() || only == QLatin1String(part);
+    };
     const int runs = 5;
     QTemporaryDir dir;
     bool ok = true;
@@ -113,10 +122,10 @@ int main(int argc, char** argv)
 
     if (wanted("codec")) {
         const double mib = double(file.size()) / double(kMiB);
-        const double decodeMs =
-            timeMs(runs, [] {}, [&] { (void)skyrend::decodeHelpText(raw); });
-        const double encodeMs =
-            timeMs(runs, [] {}, [&] { (void)skyrend::encodeHelpText(doc); });
+        const double decodeMs = timeMs(
+            runs, [] {}, [&] { (void)skyrend::decodeHelpText(raw); });
+        const double encodeMs = timeMs(
+            runs, [] {}, [&] { (void)skyrend::encodeHelpText(doc); });
         print("decode_mib_s", mib / (decodeMs / 1000));
         print("encode_mib_s", double(doc.text.size()) / double(kMiB) / (encodeMs / 1000));
         std::printf("runs_1mib: %zu\n", doc.runs.size());
@@ -131,15 +140,17 @@ int main(int argc, char** argv)
     double plainMs = 0;
     if (wanted("color") || wanted("save") || wanted("open")) {
         const QString visible = qtText(doc.text);
-        plainMs = timeMs(runs, [] {}, [&] {
-            QPlainTextEdit plain(&window);
-            plain.setLineWrapMode(window.rEdit->lineWrapMode());
-            plain.setFont(window.rEdit->font());
-            plain.setGeometry(window.rEdit->geometry());
-            plain.show();
-            plain.setPlainText(visible);
-            QCoreApplication::processEvents();
-        });
+        plainMs = timeMs(
+            runs, [] {},
+            [&] {
+                QPlainTextEdit plain(&window);
+                plain.setLineWrapMode(window.rEdit->lineWrapMode());
+                plain.setFont(window.rEdit->font());
+                plain.setGeometry(window.rEdit->geometry());
+                plain.show();
+                plain.setPlainText(visible);
+                QCoreApplication::processEvents();
+            });
         print("plain_1mib_ms", plainMs);
     }
 
@@ -149,10 +160,12 @@ int main(int argc, char** argv)
     if (wanted("color")) {
         const QString rawText = qtText(raw);
         window.CurrentFile = path;
-        const double colorMs = timeMs(runs, [] {}, [&] {
-            window.colorText(rawText, window.rEdit);
-            QCoreApplication::processEvents();
-        });
+        const double colorMs = timeMs(
+            runs, [] {},
+            [&] {
+                window.colorText(rawText, window.rEdit);
+                QCoreApplication::processEvents();
+            });
         print("color_1mib_ms", colorMs);
         print("color_ratio", colorMs / plainMs, 2);
     }
@@ -161,16 +174,19 @@ int main(int argc, char** argv)
         window.OpenFile(path);
         window.CurrentFile = dir.filePath(QStringLiteral("saved.hlp"));
         window.DocTitle = QStringLiteral("saved.hlp");
-        const double saveMs = timeMs(runs, [] {}, [&] { ok = window.menu_Save_Click() && ok; });
+        const double saveMs = timeMs(
+            runs, [] {}, [&] { ok = window.menu_Save_Click() && ok; });
         print("save_1mib_ms", saveMs);
         print("save_ratio", saveMs / plainMs, 2);
     }
 
     if (wanted("open")) {
-        const double openMs = timeMs(runs, [] {}, [&] {
-            window.OpenFile(path);
-            QCoreApplication::processEvents();
-        });
+        const double openMs = timeMs(
+            runs, [] {},
+            [&] {
+                window.OpenFile(path);
+                QCoreApplication::processEvents();
+            });
         print("open_1mib_ms", openMs);
         print("open_ratio", openMs / plainMs, 2);
     }

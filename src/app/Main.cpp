@@ -11,13 +11,12 @@
 
 namespace {
 
-const char* const kUsage =
-    "Usage: skyrend-f1-editor [FILE]\n"
-    "Edit a Skyrend F1 help file (Commands.hlp) as coloured text.\n"
-    "\n"
-    "  FILE        open this file at start\n"
-    "  --help      show this help and exit\n"
-    "  --version   show the version and exit\n";
+const char* const kUsage = "Usage: skyrend-f1-editor [FILE]\n"
+                           "Edit a Skyrend F1 help file (Commands.hlp) as coloured text.\n"
+                           "\n"
+                           "  FILE        open this file at start\n"
+                           "  --help      show this help and exit\n"
+                           "  --version   show the version and exit\n";
 
 // Creates the main window, shows it and opens the file given on the command line, if any.
 int Main(QApplication& app, const QString& file)

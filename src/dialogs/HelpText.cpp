@@ -14,17 +14,19 @@ QString helpText()
     text += QStringLiteral("  right click, and select a color. As of v1.2, I have enabled a list "
                            "of macros, ") +
             crlf;
-    text += QStringLiteral("  that Skyrend has in game. Essentially, these are replaced with the ") +
-            crlf;
-    text += QStringLiteral("  true key values, of the game. %KEsc, becomes 'Esc' in the F1.") + crlf +
-            crlf;
+    text +=
+        QStringLiteral("  that Skyrend has in game. Essentially, these are replaced with the ") +
+        crlf;
+    text += QStringLiteral("  true key values, of the game. %KEsc, becomes 'Esc' in the F1.") +
+            crlf + crlf;
     text += QStringLiteral(".: Common Error :.") + crlf;
     text += QStringLiteral("You may receive an error about missing a header line, this means you "
                            "need to create, ") +
             crlf;
-    text += QStringLiteral(" a header (Essentially a line with a leading '#'). This creates a new F1 "
-                           "'window', i.e.") +
-            crlf;
+    text +=
+        QStringLiteral(" a header (Essentially a line with a leading '#'). This creates a new F1 "
+                       "'window', i.e.") +
+        crlf;
     text += QStringLiteral("#Help (F1 for More)") + crlf + crlf;
     text += QStringLiteral("Color Tags - that are currently implemented (for loading of files).") +
             crlf;

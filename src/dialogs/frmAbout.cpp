@@ -30,10 +30,11 @@ frmAbout::frmAbout(const QString& version, QWidget* parent)
     Label2 = label(QStringLiteral("by the F1 team"), 1560, 480, 1455, 255, tahoma(true));
     Label3 = label(QStringLiteral("www.skyrend.example"), 1560, 720, 2775, 255, tahoma(true));
     Label7 = label(QStringLiteral("help.skyrend.example"), 1560, 960, 2775, 255, tahoma(true));
-    Label6 = label(QStringLiteral("Thanks to the zone owners who keep their F1 pages up to date, to "
-                                  "the players who read them, and to everyone who sent in a "
-                                  "broken help file so that this editor could learn to read it."),
-                   840, 1320, 3015, 2295, font());
+    Label6 =
+        label(QStringLiteral("Thanks to the zone owners who keep their F1 pages up to date, to "
+                             "the players who read them, and to everyone who sent in a "
+                             "broken help file so that this editor could learn to read it."),
+              840, 1320, 3015, 2295, font());
     Label6->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label6->setWordWrap(true);
     Label5 = label(QStringLiteral("Close"), 240, 3720, 4095, 255, tahoma(false, true));
@@ -47,9 +48,15 @@ frmAbout::frmAbout(const QString& version, QWidget* parent)
     Form_Load(version);
 }
 
-void frmAbout::Form_Load(const QString& version) { Label4->setText(version); }
+void frmAbout::Form_Load(const QString& version)
+{
+    Label4->setText(version);
+}
 
-void frmAbout::Label5_Click() { close(); }
+void frmAbout::Label5_Click()
+{
+    close();
+}
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event)
 {

@@ -36,7 +36,10 @@ std::u16string decodeCp1252(std::string_view bytes)
     return out;
 }
 
-bool isEncodableCp1252(char16_t c) { return byteFor(c) >= 0; }
+bool isEncodableCp1252(char16_t c)
+{
+    return byteFor(c) >= 0;
+}
 
 std::optional<std::size_t> firstUnencodableCp1252(std::u16string_view text)
 {

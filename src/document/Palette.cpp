@@ -37,7 +37,10 @@ const std::array<ColorRef, 8>& ColorValues = g_tables.values;
 const std::array<char, 8>& ColorLetters = g_tables.letters;
 const std::array<std::string_view, 8>& ColorNames = g_tables.names;
 
-void InitColors() { g_tables = makeTables(); }
+void InitColors()
+{
+    g_tables = makeTables();
+}
 
 std::optional<int> paletteRowOfLetter(char16_t letter)
 {

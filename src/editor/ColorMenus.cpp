@@ -17,13 +17,15 @@ QIcon swatch(skyrend::ColorRef color)
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setPen(Qt::black);
-    p.setBrush(QColor(int(skyrend::redOf(color)), int(skyrend::greenOf(color)),
-                      int(skyrend::blueOf(color))));
+    p.setBrush(toQColor(color));
     p.drawRect(1, 1, 13, 13);
     return QIcon(pixmap);
 }
 
-QString fromLatin1(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+QString fromLatin1(std::string_view s)
+{
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
 
 } // namespace
 
@@ -48,7 +50,7 @@ void frmMain::BuildMenus()
             connect(item, &QAction::triggered, this, [this, i] { menu_Color_Click(i); });
             menu_Color.append(item);
         }
-        // The name keeps its padding, as the game's tools always showed it.
+        // The caption is the name with its padding.
         menu_Color[i]->setText(fromLatin1(skyrend::ColorNames[i]));
         menu_Color[i]->setIcon(swatch(skyrend::ColorValues[i]));
     }

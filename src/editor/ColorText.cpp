@@ -56,8 +56,7 @@ void frmMain::colorText(const QString& text, RichTextBox* target)
             while (!load.done()) {
                 const std::size_t done = load.colorUntil(QDeadlineTimer(SliceMilliseconds));
                 lblCaption->setText(colorizing + QStringLiteral(" Phase2: ") +
-                                    QString::number(phase2Percent(done - 1, m)) +
-                                    QLatin1Char('%'));
+                                    QString::number(phase2Percent(done - 1, m)) + QLatin1Char('%'));
                 if (load.done())
                     break;
                 load.showRest();

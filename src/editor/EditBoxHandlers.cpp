@@ -88,8 +88,8 @@ void frmMain::rEdit_KeyUp(int key, Qt::KeyboardModifiers shift)
     const bool justTyped = key >= Qt::Key_A && key <= Qt::Key_Z && letter.toUpper() == QChar(key);
     rEdit->setSelStart(s - 2);
     rEdit->setSelLength(2);
-    rEdit->setSelText(QString(), justTyped ? RichTextBox::JoinPreviousUndoStep
-                                           : RichTextBox::NewUndoStep);
+    rEdit->setSelText(QString(),
+                      justTyped ? RichTextBox::JoinPreviousUndoStep : RichTextBox::NewUndoStep);
     rEdit->setSelColor(v);
 }
 

@@ -56,8 +56,20 @@ bool isQtBreak(QChar c)
 
 } // namespace
 
-int twipsToPixels(int twips, int dpi) { return int((qint64(twips) * dpi + 720) / 1440); }
-int pixelsToTwips(int pixels, int dpi) { return dpi > 0 ? int(qint64(pixels) * 1440 / dpi) : 0; }
+QColor toQColor(ColorRef color)
+{
+    return QColor(int(skyrend::redOf(color)), int(skyrend::greenOf(color)),
+                  int(skyrend::blueOf(color)));
+}
+
+int twipsToPixels(int twips, int dpi)
+{
+    return int((qint64(twips) * dpi + 720) / 1440);
+}
+int pixelsToTwips(int pixels, int dpi)
+{
+    return dpi > 0 ? int(qint64(pixels) * 1440 / dpi) : 0;
+}
 
 QString toQtLineBreaks(const QString& text)
 {
@@ -83,11 +95,10 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent)
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setLineWidth(1);
     setAcceptDrops(true);
-    connect(document(), &QTextDocument::contentsChange, this,
-            [this](int position, int, int) {
-                forgetHeadersFrom(position);
-                emit Change();
-            });
+    connect(document(), &QTextDocument::contentsChange, this, [this](int position, int, int) {
+        forgetHeadersFrom(position);
+        emit Change();
+    });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -201,7 +212,10 @@ bool RichTextBox::LoadFile(const QString& path, QString* error)
 // ---------------------------------------------------------------------------------------------
 // Selection
 
-qsizetype RichTextBox::SelStart() const { return offsetOf(textCursor().selectionStart()); }
+qsizetype RichTextBox::SelStart() const
+{
+    return offsetOf(textCursor().selectionStart());
+}
 
 void RichTextBox::setSelStart(qsizetype offset)
 {
@@ -267,8 +281,7 @@ QTextCharFormat RichTextBox::formatFor(ColorRef color) const
     auto it = formats_.find(color);
     if (it == formats_.end()) {
         QTextCharFormat f;
-        f.setForeground(QColor(int(skyrend::redOf(color)), int(skyrend::greenOf(color)),
-                               int(skyrend::blueOf(color))));
+        f.setForeground(toQColor(color));
         it = formats_.insert(color, f);
     }
     return *it;
@@ -535,10 +548,17 @@ void RichTextBox::mousePressEvent(QMouseEvent* event)
     QPlainTextEdit::mousePressEvent(event);
     int button = 0;
     switch (event->button()) {
-    case Qt::LeftButton: button = 1; break;
-    case Qt::RightButton: button = 2; break;
-    case Qt::MiddleButton: button = 4; break;
-    default: return;
+    case Qt::LeftButton:
+        button = 1;
+        break;
+    case Qt::RightButton:
+        button = 2;
+        break;
+    case Qt::MiddleButton:
+        button = 4;
+        break;
+    default:
+        return;
     }
     const QPoint p = event->position().toPoint() + viewport()->geometry().topLeft();
     emit MouseDown(button, event->modifiers(), pixelsToTwips(p.x(), logicalDpiX()),
@@ -557,8 +577,8 @@ void RichTextBox::inputMethodEvent(QInputMethodEvent* event)
 {
     if (event->commitString().contains(QChar::LineSeparator)) {
         QInputMethodEvent normalized(event->preeditString(), event->attributes());
-        normalized.setCommitString(toQtLineBreaks(event->commitString()),
-                                   event->replacementStart(), event->replacementLength());
+        normalized.setCommitString(toQtLineBreaks(event->commitString()), event->replacementStart(),
+                                   event->replacementLength());
         QPlainTextEdit::inputMethodEvent(&normalized);
         return;
     }
@@ -666,9 +686,8 @@ void RichTextBox::insertFromMimeData(const QMimeData* source)
             if (!ok)
                 break;
             // Only the document's own colours come in; anything else takes the typing colour.
-            const ColorRef colour = skyrend::paletteRowOfColor(color)
-                                        ? ColorRef(color)
-                                        : colorOf(c.charFormat());
+            const ColorRef colour =
+                skyrend::paletteRowOfColor(color) ? ColorRef(color) : colorOf(c.charFormat());
             pieces.append({text.mid(used, length), colour});
             used += length;
         }

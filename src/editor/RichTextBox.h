@@ -161,7 +161,8 @@ private:
     BlockSpan blockAtOffset(qsizetype offset) const;
     std::optional<skyrend::ColorRef> uniformColor(int from, int to) const;
     // Text of [from, to) in Qt positions with "\n" for line breaks, and its colours.
-    void readRange(int from, int to, QString& text, QList<QPair<int, skyrend::ColorRef>>& runs) const;
+    void readRange(int from, int to, QString& text,
+                   QList<QPair<int, skyrend::ColorRef>>& runs) const;
     void insertPlain(QTextCursor& cursor, const QString& text);
 
     void forgetHeadersFrom(int position);
@@ -176,6 +177,9 @@ private:
     };
     mutable HeaderMemo headerMemo_;
 };
+
+// A palette colour (0x00BBGGRR) as Qt's colour.
+QColor toQColor(skyrend::ColorRef color);
 
 // Twips (1/1440 inch) and pixels at a widget's logical DPI.
 int twipsToPixels(int twips, int dpi);

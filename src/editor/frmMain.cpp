@@ -37,11 +37,6 @@ QFont fontOrFallback(const QString& family, qreal pointSize, QFontDatabase::Syst
     return font;
 }
 
-QColor toQColor(skyrend::ColorRef c)
-{
-    return QColor(int(skyrend::redOf(c)), int(skyrend::greenOf(c)), int(skyrend::blueOf(c)));
-}
-
 } // namespace
 
 frmMain::frmMain(platform::Desktop& desktop, const QString& programFolder, QWidget* parent)
@@ -60,8 +55,14 @@ QString frmMain::folderWithSeparator(const QString& folder)
     return native.endsWith(QLatin1Char('/')) ? native : native + QLatin1Char('/');
 }
 
-int frmMain::twipsX(int twips) const { return twipsToPixels(twips, logicalDpiX()); }
-int frmMain::twipsY(int twips) const { return twipsToPixels(twips, logicalDpiY()); }
+int frmMain::twipsX(int twips) const
+{
+    return twipsToPixels(twips, logicalDpiX());
+}
+int frmMain::twipsY(int twips) const
+{
+    return twipsToPixels(twips, logicalDpiY());
+}
 
 void frmMain::createControls()
 {
@@ -134,8 +135,7 @@ void frmMain::createMenus()
     menu_Recent[4] = item(menu_RecentFile, QString(), [this] { menu_Recent_Click(4); });
     menu_Recent[4]->setEnabled(false);
     s1b = menu_RecentFile->addSeparator();
-    menu_ResetList =
-        item(menu_RecentFile, QStringLiteral("Reset"), &frmMain::menu_ResetList_Click);
+    menu_ResetList = item(menu_RecentFile, QStringLiteral("Reset"), &frmMain::menu_ResetList_Click);
     s1c = menu_File->addSeparator();
     s1c->setVisible(false);
     menu_Config = item(menu_File, QStringLiteral("Configuration"), &frmMain::menu_Config_Click);
@@ -150,7 +150,8 @@ void frmMain::createMenus()
     menu_Tools->menuAction()->setVisible(false);
 
     menu_Colors = bar->addMenu(QStringLiteral("&Colors"));
-    menu_Color.append(item(menu_Colors, QStringLiteral("%colorname%"), [this] { menu_Color_Click(0); }));
+    menu_Color.append(
+        item(menu_Colors, QStringLiteral("%colorname%"), [this] { menu_Color_Click(0); }));
     s2 = menu_Colors->addSeparator();
     menu_Insert = menu_Colors->addMenu(QStringLiteral("Insert"));
     menu_macro.append(
@@ -163,9 +164,8 @@ void frmMain::createMenus()
 
 void frmMain::Form_Load()
 {
-    AppFolder = folderWithSeparator(programFolder_.isEmpty()
-                                        ? QCoreApplication::applicationDirPath()
-                                        : programFolder_);
+    AppFolder = folderWithSeparator(
+        programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_);
     AppVersion = QStringLiteral("v.%1.%2").arg(SKYREND_VERSION_MAJOR).arg(SKYREND_VERSION_MINOR);
     BuildMenus();
     rEdit->setSelColor(skyrend::ColorValues[skyrend::Green]);

@@ -180,6 +180,6 @@ private:
     Activity activity_ = Activity::Idle;
     std::unique_ptr<InputBlocker> inputBlocker_;
     int quietEdits_ = 0;
-    bool closeWhenIdle_ = false;   // a close came while busy
-    bool closeApproved_ = false;   // the session's end already asked about unsaved edits
+    bool closeWhenIdle_ = false; // a close came while busy
+    bool closeApproved_ = false; // the session's end already asked about unsaved edits
 };

@@ -5,7 +5,9 @@
 
 namespace platform {
 
-CommonDialog::CommonDialog(Desktop& desktop, QWidget* parent) : desktop_(desktop), parent_(parent) {}
+CommonDialog::CommonDialog(Desktop& desktop, QWidget* parent) : desktop_(desktop), parent_(parent)
+{
+}
 
 QString CommonDialog::qtFilter(const QString& classicFilter)
 {
@@ -15,7 +17,8 @@ QString CommonDialog::qtFilter(const QString& classicFilter)
         QString pattern = parts[i + 1];
         // "*.*" means every file to its author; to Qt on this desktop it means names with a dot.
         pattern.replace(QStringLiteral("*.*"), QStringLiteral("*"));
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], pattern.replace(QLatin1Char(';'), QLatin1Char(' ')));
+        filters << QStringLiteral("%1 (%2)").arg(
+            parts[i], pattern.replace(QLatin1Char(';'), QLatin1Char(' ')));
     }
     return filters.join(QStringLiteral(";;"));
 }
@@ -38,6 +41,9 @@ bool CommonDialog::ShowSave()
     return true;
 }
 
-QString CommonDialog::FileTitle() const { return QFileInfo(FileName).fileName(); }
+QString CommonDialog::FileTitle() const
+{
+    return QFileInfo(FileName).fileName();
+}
 
 } // namespace platform

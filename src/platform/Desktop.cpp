@@ -2,7 +2,10 @@
 
 namespace platform {
 
-QString programTitle() { return QStringLiteral("Skyrend F1 Editor"); }
+QString programTitle()
+{
+    return QStringLiteral("Skyrend F1 Editor");
+}
 
 Button showMessage(Desktop& desktop, QWidget* parent, const QString& text, const QString& title,
                    Icon icon, Buttons buttons, std::optional<Button> defaultButton)

@@ -12,10 +12,14 @@ namespace {
 QMessageBox::StandardButton toQt(Button b)
 {
     switch (b) {
-    case Button::Ok: return QMessageBox::Ok;
-    case Button::Cancel: return QMessageBox::Cancel;
-    case Button::Yes: return QMessageBox::Yes;
-    case Button::No: return QMessageBox::No;
+    case Button::Ok:
+        return QMessageBox::Ok;
+    case Button::Cancel:
+        return QMessageBox::Cancel;
+    case Button::Yes:
+        return QMessageBox::Yes;
+    case Button::No:
+        return QMessageBox::No;
     }
     return QMessageBox::Ok;
 }
@@ -23,11 +27,16 @@ QMessageBox::StandardButton toQt(Button b)
 QMessageBox::Icon toQt(Icon icon)
 {
     switch (icon) {
-    case Icon::None: return QMessageBox::NoIcon;
-    case Icon::Information: return QMessageBox::Information;
-    case Icon::Warning: return QMessageBox::Warning;
-    case Icon::Critical: return QMessageBox::Critical;
-    case Icon::Question: return QMessageBox::Question;
+    case Icon::None:
+        return QMessageBox::NoIcon;
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Warning:
+        return QMessageBox::Warning;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
 }
@@ -35,10 +44,14 @@ QMessageBox::Icon toQt(Icon icon)
 QList<Button> buttonsOf(Buttons buttons)
 {
     switch (buttons) {
-    case Buttons::Ok: return {Button::Ok};
-    case Buttons::OkCancel: return {Button::Ok, Button::Cancel};
-    case Buttons::YesNo: return {Button::Yes, Button::No};
-    case Buttons::YesNoCancel: return {Button::Yes, Button::No, Button::Cancel};
+    case Buttons::Ok:
+        return {Button::Ok};
+    case Buttons::OkCancel:
+        return {Button::Ok, Button::Cancel};
+    case Buttons::YesNo:
+        return {Button::Yes, Button::No};
+    case Buttons::YesNoCancel:
+        return {Button::Yes, Button::No, Button::Cancel};
     }
     return {Button::Ok};
 }
@@ -64,11 +77,16 @@ Button QtDesktop::messageBox(QWidget* parent, const MessageBox& box)
         mb.setEscapeButton(QMessageBox::Ok);
     mb.exec();
     switch (mb.standardButton(mb.clickedButton())) {
-    case QMessageBox::Yes: return Button::Yes;
-    case QMessageBox::No: return Button::No;
-    case QMessageBox::Cancel: return Button::Cancel;
-    case QMessageBox::Ok: return Button::Ok;
-    default: break;
+    case QMessageBox::Yes:
+        return Button::Yes;
+    case QMessageBox::No:
+        return Button::No;
+    case QMessageBox::Cancel:
+        return Button::Cancel;
+    case QMessageBox::Ok:
+        return Button::Ok;
+    default:
+        break;
     }
     return buttons.contains(Button::Cancel) ? Button::Cancel : buttons.back();
 }
@@ -77,9 +95,8 @@ QString QtDesktop::inputBox(QWidget* parent, const QString& prompt, const QStrin
                             const QString& defaultAnswer)
 {
     bool ok = false;
-    const QString answer =
-        QInputDialog::getText(parent, title.isEmpty() ? programTitle() : title, prompt,
-                              QLineEdit::Normal, defaultAnswer, &ok);
+    const QString answer = QInputDialog::getText(parent, title.isEmpty() ? programTitle() : title,
+                                                 prompt, QLineEdit::Normal, defaultAnswer, &ok);
     return ok ? answer : QString();
 }
 
@@ -101,6 +118,9 @@ std::optional<QString> QtDesktop::saveFileName(QWidget* parent, const QString& t
     return chosen;
 }
 
-void QtDesktop::yield() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtDesktop::yield()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 } // namespace platform

@@ -51,7 +51,8 @@ private slots:
             QVERIFY(ColorValues[a] != 0x00FFFFFFu);
             QVERIFY(ColorValues[a] != 0x00000000u);
             for (int b = a + 1; b < PaletteColorCount; ++b)
-                QVERIFY2(ColorValues[a] != ColorValues[b], qPrintable(QString("%1/%2").arg(a).arg(b)));
+                QVERIFY2(ColorValues[a] != ColorValues[b],
+                         qPrintable(QString("%1/%2").arg(a).arg(b)));
         }
     }
 

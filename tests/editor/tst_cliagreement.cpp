@@ -31,9 +31,9 @@ bool hasHeaderLine(const QString& text)
 
 QByteArray randomHelpFile(std::mt19937& rng)
 {
-    static const char* const pieces[] = {"%R", "%G", "%W", "%p", "%B", "%b", "%%", "%K", "%KB_WARP",
-                                         "#",  "\r\n", "\n", "\r", "word", " ", "50%", "\xe9",
-                                         "\x81", "%Y", "##", "%"};
+    static const char* const pieces[] = {"%R", "%G",       "%W",   "%p",   "%B", "%b", "%%",
+                                         "%K", "%KB_WARP", "#",    "\r\n", "\n", "\r", "word",
+                                         " ",  "50%",      "\xe9", "\x81", "%Y", "##", "%"};
     QByteArray out;
     const int count = int(rng() % 40);
     for (int i = 0; i < count; ++i)

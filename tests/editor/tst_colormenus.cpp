@@ -34,11 +34,16 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("token");
-        QTest::newRow("first") << 0 << "'Escape' Key" << "%KEsc";
-        QTest::newRow("full stop kept") << 1 << "'Left' Key." << "%KB_LEFT";
-        QTest::newRow("fills its field") << 5 << "'Afterburners' Key." << "%KB_AFTERBURNERS";
-        QTest::newRow("warp") << 17 << "'Warp' Key" << "%KB_WARP";
-        QTest::newRow("last") << 28 << "'Take screenshot' Key" << "%KPrintScrn";
+        QTest::newRow("first") << 0 << "'Escape' Key"
+                               << "%KEsc";
+        QTest::newRow("full stop kept") << 1 << "'Left' Key."
+                                        << "%KB_LEFT";
+        QTest::newRow("fills its field") << 5 << "'Afterburners' Key."
+                                         << "%KB_AFTERBURNERS";
+        QTest::newRow("warp") << 17 << "'Warp' Key"
+                              << "%KB_WARP";
+        QTest::newRow("last") << 28 << "'Take screenshot' Key"
+                              << "%KPrintScrn";
     }
     void insertListsTheMacros()
     {

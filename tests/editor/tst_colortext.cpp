@@ -7,7 +7,10 @@
 
 namespace {
 
-QString loaded(const QString& path) { return QStringLiteral("File Loaded. [") + path + u']'; }
+QString loaded(const QString& path)
+{
+    return QStringLiteral("File Loaded. [") + path + u']';
+}
 
 // A page of 600 characters in 600 runs: many slices when every slice is as short as can be.
 QByteArray manyRuns()
@@ -29,27 +32,35 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("colors");
-        QTest::newRow("no tags: green") << QByteArray("#Hi\r\nyou") << "#Hi\r\nyou" << "GGGGGGGG";
+        QTest::newRow("no tags: green") << QByteArray("#Hi\r\nyou") << "#Hi\r\nyou"
+                                        << "GGGGGGGG";
         QTest::newRow("two tags") << QByteArray("#\r\n%RHi %GBye") << "#\r\nHi Bye"
                                   << "GGGRRRGGG";
         QTest::newRow("macro is text") << QByteArray("#\r\n%KEsc %bx") << "#\r\n%KEsc %bx"
                                        << "GGGGGGGGGGGG";
-        QTest::newRow("double percent before tag") << QByteArray("#\r\n%%Ra") << "#\r\na" << "GGGR";
+        QTest::newRow("double percent before tag") << QByteArray("#\r\n%%Ra") << "#\r\na"
+                                                   << "GGGR";
         QTest::newRow("double percent before text") << QByteArray("#\r\n%%a") << "#\r\n%a"
                                                     << "GGGGG";
-        QTest::newRow("lone percent at the end") << QByteArray("#\r\n%Ra%") << "#\r\na%" << "GGGRR";
-        QTest::newRow("tag at the very end") << QByteArray("#\r\n%Ra%Y") << "#\r\na" << "GGGR";
+        QTest::newRow("lone percent at the end") << QByteArray("#\r\n%Ra%") << "#\r\na%"
+                                                 << "GGGRR";
+        QTest::newRow("tag at the very end") << QByteArray("#\r\n%Ra%Y") << "#\r\na"
+                                             << "GGGR";
         QTest::newRow("# mid-line turns green") << QByteArray("#\r\n%Ra#b") << "#\r\na#b"
                                                 << "GGGRGG";
         QTest::newRow("header after red stays green")
-            << QByteArray("#\r\n%Rx\r\n#T\r\ny") << "#\r\nx\r\n#T\r\ny" << "GGGRRRGGGGG";
-        QTest::newRow("blue and pink") << QByteArray("#\r\n%Bb%pp%Pq%Ww%Yy")
-                                       << "#\r\nbpqwy" << "GGGBpPWY";
+            << QByteArray("#\r\n%Rx\r\n#T\r\ny") << "#\r\nx\r\n#T\r\ny"
+            << "GGGRRRGGGGG";
+        QTest::newRow("blue and pink") << QByteArray("#\r\n%Bb%pp%Pq%Ww%Yy") << "#\r\nbpqwy"
+                                       << "GGGBpPWY";
         QTest::newRow("lone line breaks are read as CR LF")
-            << QByteArray("#\n%Ra\rb") << "#\r\na\r\nb" << "GGGRRRR";
+            << QByteArray("#\n%Ra\rb") << "#\r\na\r\nb"
+            << "GGGRRRR";
         QTest::newRow("the closing line break is not part of the text")
-            << QByteArray("#T\r\n%Rx\r\n") << "#T\r\nx" << "GGGGR";
-        QTest::newRow("only tags") << QByteArray("%R%G%W") << "" << "";
+            << QByteArray("#T\r\n%Rx\r\n") << "#T\r\nx"
+            << "GGGGR";
+        QTest::newRow("only tags") << QByteArray("%R%G%W") << ""
+                                   << "";
     }
     void decodesIntoTextAndColours()
     {
@@ -76,8 +87,8 @@ private slots:
                 [&seen](const QString& t) { seen << t; });
         const QString path = f.open(QByteArray("#H\r\n%Rabc"));
         const QString c = QStringLiteral("Colorizing File [") + path + u']';
-        QCOMPARE(seen, QStringList({c, c + u' ', c, c + QStringLiteral(" Phase2: 100%"),
-                                    loaded(path)}));
+        QCOMPARE(seen,
+                 QStringList({c, c + u' ', c, c + QStringLiteral(" Phase2: 100%"), loaded(path)}));
     }
 
     void phase2Percentages_data()
@@ -186,8 +197,8 @@ private slots:
     {
         WindowFixture f;
         // Queued before the load starts: it reaches the box at the load's first yield.
-        QCoreApplication::postEvent(f.w().rEdit, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape,
-                                                               Qt::NoModifier));
+        QCoreApplication::postEvent(
+            f.w().rEdit, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
         f.desktop.answer(platform::Button::Ok);
         f.open(QByteArray("#H\r\n%Rabc"));
         QCOMPARE(f.desktop.boxes.size(), 1);

@@ -28,16 +28,36 @@ private slots:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("colors");
-        QTest::newRow("red after text") << "ab%Rcd" << "abcd" << "GGRR";
-        QTest::newRow("at offset 2") << "%Rcd" << "cd" << "RR";
-        QTest::newRow("pink") << "a%pb" << "ab" << "Gp";
-        QTest::newRow("blue") << "a%Bb" << "ab" << "GB";
-        QTest::newRow("White then Yellow") << "%Wa%Yb" << "ab" << "WY";
-        QTest::newRow("b is no tag") << "a%bc" << "a%bc" << "GGGG";
-        QTest::newRow("r is no tag") << "a%rc" << "a%rc" << "GGGG";
-        QTest::newRow("K is a macro") << "a%Kc" << "a%Kc" << "GGGG";
-        QTest::newRow("second of two percents") << "a%%Rc" << "a%c" << "GGR";
-        QTest::newRow("percent alone at the start") << "%" << "%" << "G";
+        QTest::newRow("red after text") << "ab%Rcd"
+                                        << "abcd"
+                                        << "GGRR";
+        QTest::newRow("at offset 2") << "%Rcd"
+                                     << "cd"
+                                     << "RR";
+        QTest::newRow("pink") << "a%pb"
+                              << "ab"
+                              << "Gp";
+        QTest::newRow("blue") << "a%Bb"
+                              << "ab"
+                              << "GB";
+        QTest::newRow("White then Yellow") << "%Wa%Yb"
+                                           << "ab"
+                                           << "WY";
+        QTest::newRow("b is no tag") << "a%bc"
+                                     << "a%bc"
+                                     << "GGGG";
+        QTest::newRow("r is no tag") << "a%rc"
+                                     << "a%rc"
+                                     << "GGGG";
+        QTest::newRow("K is a macro") << "a%Kc"
+                                      << "a%Kc"
+                                      << "GGGG";
+        QTest::newRow("second of two percents") << "a%%Rc"
+                                                << "a%c"
+                                                << "GGR";
+        QTest::newRow("percent alone at the start") << "%"
+                                                    << "%"
+                                                    << "G";
     }
     void typedTags()
     {
@@ -110,12 +130,12 @@ private slots:
         QTest::newRow("at the start of the second header") << doc << 13 << "#Head\r\n";
         QTest::newRow("in the second page") << doc << 21 << "#Two\r\n";
         QTest::newRow("last line without a break") << QStringLiteral("x\r\n#End") << 7 << "#End";
-        QTest::newRow("caret 0, first line no header") << QStringLiteral("plain\r\n#H") << 0
-                                                       << "plain\r\n";
-        QTest::newRow("no header before the caret") << QStringLiteral("plain\r\n#H") << 3
-                                                     << kNoHeader;
-        QTest::newRow("# inside a line is no header") << QStringLiteral("a #b\r\nc") << 7
-                                                      << kNoHeader;
+        QTest::newRow("caret 0, first line no header")
+            << QStringLiteral("plain\r\n#H") << 0 << "plain\r\n";
+        QTest::newRow("no header before the caret")
+            << QStringLiteral("plain\r\n#H") << 3 << kNoHeader;
+        QTest::newRow("# inside a line is no header")
+            << QStringLiteral("a #b\r\nc") << 7 << kNoHeader;
     }
     void statusShowsThePageAtTheCaret()
     {
@@ -246,8 +266,8 @@ private slots:
         QTRY_VERIFY(f.w().menu_Colors->isVisible());
         // The pop-up is the Colors menu itself: the same items in the same order.
         QCOMPARE(f.w().menu_Colors->actions().first(), f.w().menu_Color[0]);
-        const QPoint expected = f.w().rEdit->mapToGlobal(
-            f.w().rEdit->viewport()->mapTo(f.w().rEdit, QPoint(30, 8)));
+        const QPoint expected =
+            f.w().rEdit->mapToGlobal(f.w().rEdit->viewport()->mapTo(f.w().rEdit, QPoint(30, 8)));
         QVERIFY((f.w().menu_Colors->pos() - expected).manhattanLength() <= 2);
         f.w().menu_Colors->hide();
     }
@@ -262,7 +282,8 @@ private slots:
         f.edit().setSelStart(0);
         f.edit().setSelLength(3); // "#He", compared without regard to case
         QTest::mouseClick(f.w().rEdit->viewport(), Qt::RightButton, {}, QPoint(5, 5));
-        QCOMPARE(f.w().lblCaption->text(), QStringLiteral("Coloring This Line Makes No Difference."));
+        QCOMPARE(f.w().lblCaption->text(),
+                 QStringLiteral("Coloring This Line Makes No Difference."));
         QVERIFY(!f.w().menu_Colors->isVisible());
     }
 

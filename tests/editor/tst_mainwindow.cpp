@@ -40,9 +40,12 @@ private slots:
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("plain") << "/opt/skyrend" << "/opt/skyrend/";
-        QTest::newRow("already ends in one") << "/opt/skyrend/" << "/opt/skyrend/";
-        QTest::newRow("root") << "/" << "/";
+        QTest::newRow("plain") << "/opt/skyrend"
+                               << "/opt/skyrend/";
+        QTest::newRow("already ends in one") << "/opt/skyrend/"
+                                             << "/opt/skyrend/";
+        QTest::newRow("root") << "/"
+                              << "/";
     }
     void folderGetsOneSeparator()
     {

@@ -40,7 +40,8 @@ private slots:
         if (purges) {
             QCOMPARE(colorLetters(f.colors()), QString(before.size(), u'W'));
             QCOMPARE(f.w().IsDirty, quint8(1));
-            QCOMPARE(f.w().windowTitle(), QStringLiteral("Skyrend F1 Editor v.1.2 [Commands.hlp*]"));
+            QCOMPARE(f.w().windowTitle(),
+                     QStringLiteral("Skyrend F1 Editor v.1.2 [Commands.hlp*]"));
             // The caret stays where it was; the selection is gone; there is no way back.
             QCOMPARE(f.edit().SelStart(), 6);
             QCOMPARE(f.edit().SelLength(), 0);
@@ -69,10 +70,10 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QByteArray>("saved");
         QTest::addColumn<QString>("reloaded");
-        QTest::newRow("header first") << QByteArray("#T\r\n%Rbody") << QByteArray("#T\r\n%Wbody\r\n")
-                                      << "GGGGWWWW";
-        QTest::newRow("body first") << QByteArray("%Rbody\r\n#T") << QByteArray("%Wbody\r\n#T\r\n")
-                                    << "WWWWWWGG";
+        QTest::newRow("header first")
+            << QByteArray("#T\r\n%Rbody") << QByteArray("#T\r\n%Wbody\r\n") << "GGGGWWWW";
+        QTest::newRow("body first")
+            << QByteArray("%Rbody\r\n#T") << QByteArray("%Wbody\r\n#T\r\n") << "WWWWWWGG";
     }
     void aPurgedDocumentSavesAndReloads()
     {

@@ -14,7 +14,10 @@ using skyrend::ColorRef;
 
 namespace {
 
-ColorRef row(int r) { return skyrend::ColorValues[r]; }
+ColorRef row(int r)
+{
+    return skyrend::ColorValues[r];
+}
 const ColorRef R = row(skyrend::Red);
 const ColorRef G = row(skyrend::Green);
 const ColorRef W = row(skyrend::White);
@@ -85,23 +88,40 @@ private slots:
         QTest::addColumn<QString>("selected"); // SelText before the replacement
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("caret");
-        QTest::newRow("delete two") << "0123456789" << 5 << 2 << "" << "56" << "01234789" << 5;
-        QTest::newRow("delete a line break")
-            << "ab\r\ncd\r\nef" << 2 << 2 << "" << "\r\n" << "abcd\r\nef" << 2;
-        QTest::newRow("delete across lines")
-            << "ab\r\ncd\r\nef" << 1 << 8 << "" << "b\r\ncd\r\ne" << "af" << 1;
-        QTest::newRow("start between CR and LF moves past the pair")
-            << "ab\r\ncd" << 3 << 1 << "" << "c" << "ab\r\nd" << 4;
-        QTest::newRow("end between CR and LF takes the whole pair")
-            << "ab\r\ncd" << 1 << 2 << "" << "b\r\n" << "acd" << 1;
-        QTest::newRow("length beyond the end is cut") << "abc" << 1 << 99 << "X" << "bc" << "aX" << 2;
-        QTest::newRow("replace with lone LF") << "abc" << 1 << 1 << "x\ny" << "b" << "ax\r\nyc" << 5;
-        QTest::newRow("replace with lone CR") << "abc" << 1 << 1 << "x\ry" << "b" << "ax\r\nyc" << 5;
+        QTest::newRow("delete two") << "0123456789" << 5 << 2 << ""
+                                    << "56"
+                                    << "01234789" << 5;
+        QTest::newRow("delete a line break") << "ab\r\ncd\r\nef" << 2 << 2 << ""
+                                             << "\r\n"
+                                             << "abcd\r\nef" << 2;
+        QTest::newRow("delete across lines") << "ab\r\ncd\r\nef" << 1 << 8 << ""
+                                             << "b\r\ncd\r\ne"
+                                             << "af" << 1;
+        QTest::newRow("start between CR and LF moves past the pair") << "ab\r\ncd" << 3 << 1 << ""
+                                                                     << "c"
+                                                                     << "ab\r\nd" << 4;
+        QTest::newRow("end between CR and LF takes the whole pair") << "ab\r\ncd" << 1 << 2 << ""
+                                                                    << "b\r\n"
+                                                                    << "acd" << 1;
+        QTest::newRow("length beyond the end is cut") << "abc" << 1 << 99 << "X"
+                                                      << "bc"
+                                                      << "aX" << 2;
+        QTest::newRow("replace with lone LF") << "abc" << 1 << 1 << "x\ny"
+                                              << "b"
+                                              << "ax\r\nyc" << 5;
+        QTest::newRow("replace with lone CR") << "abc" << 1 << 1 << "x\ry"
+                                              << "b"
+                                              << "ax\r\nyc" << 5;
         QTest::newRow("line separator becomes a break")
-            << "abc" << 1 << 1 << QString::fromUtf16(u"x\u2028y") << "b" << "ax\r\nyc" << 5;
+            << "abc" << 1 << 1 << QString::fromUtf16(u"x\u2028y") << "b"
+            << "ax\r\nyc" << 5;
         QTest::newRow("paragraph separator becomes a break")
-            << "abc" << 1 << 1 << QString::fromUtf16(u"x\u2029y") << "b" << "ax\r\nyc" << 5;
-        QTest::newRow("insert at the end") << "ab\r\n" << 4 << 0 << "z" << "" << "ab\r\nz" << 5;
+            << "abc" << 1 << 1 << QString::fromUtf16(u"x\u2029y") << "b"
+            << "ax\r\nyc" << 5;
+        QTest::newRow("insert at the end") << "ab\r\n"
+                                           << 4 << 0 << "z"
+                                           << ""
+                                           << "ab\r\nz" << 5;
     }
     void selectionEdits()
     {
@@ -152,7 +172,8 @@ private slots:
                 QVERIFY(color != c);
         } else {
             QVERIFY(color);
-            QCOMPARE(*color, skyrend::ColorValues[*skyrend::paletteRowOfLetter(expected[0].unicode())]);
+            QCOMPARE(*color,
+                     skyrend::ColorValues[*skyrend::paletteRowOfLetter(expected[0].unicode())]);
         }
     }
 
@@ -372,8 +393,9 @@ private slots:
         };
         std::mt19937 rng(7);
         box->setText(QStringLiteral("intro\r\n#One\r\nbody\r\nmore\r\n#Two\r\nend"));
-        const QStringList pieces = {QStringLiteral("#"), QStringLiteral("x"), QStringLiteral("\r\n"),
-                                    QStringLiteral("\r\n#H"), QStringLiteral("ab")};
+        const QStringList pieces = {QStringLiteral("#"), QStringLiteral("x"),
+                                    QStringLiteral("\r\n"), QStringLiteral("\r\n#H"),
+                                    QStringLiteral("ab")};
         for (int step = 0; step < 400; ++step) {
             const qsizetype length = box->TextLength();
             const qsizetype at = length ? qsizetype(rng() % (length + 1)) : 0;

@@ -31,32 +31,43 @@ private slots:
         QTest::addColumn<QString>("colors"); // palette letters; 'x' is a colour outside it
         QTest::addColumn<QByteArray>("file");
         QTest::newRow("header, red line, green line")
-            << "#Help\r\nHi\r\nBye" << "GGGGGGGRRRRGGG" << QByteArray("#Help\r\n%RHi\r\n%GBye\r\n");
-        QTest::newRow("all green") << "#a\r\nb" << "GGGGG" << QByteArray("#a\r\nb\r\n");
-        QTest::newRow("white start") << "x\r\n#H" << "WWWGG" << QByteArray("%Wx\r\n#H\r\n");
-        QTest::newRow("colour change on a line break")
-            << "a\r\nb" << "GRRR" << QByteArray("a\r\n%Rb\r\n");
+            << "#Help\r\nHi\r\nBye"
+            << "GGGGGGGRRRRGGG" << QByteArray("#Help\r\n%RHi\r\n%GBye\r\n");
+        QTest::newRow("all green") << "#a\r\nb"
+                                   << "GGGGG" << QByteArray("#a\r\nb\r\n");
+        QTest::newRow("white start") << "x\r\n#H"
+                                     << "WWWGG" << QByteArray("%Wx\r\n#H\r\n");
+        QTest::newRow("colour change on a line break") << "a\r\nb"
+                                                       << "GRRR" << QByteArray("a\r\n%Rb\r\n");
         QTest::newRow("header keeps the running colour")
-            << "x\r\n#T\r\nb" << "RRRGGGGR" << QByteArray("%Rx\r\n#T\r\n%Rb\r\n");
+            << "x\r\n#T\r\nb"
+            << "RRRGGGGR" << QByteArray("%Rx\r\n#T\r\n%Rb\r\n");
         QTest::newRow("header ending in a red line break")
-            << "x\r\n#T\r\nb" << "RRRGGRRR" << QByteArray("%Rx\r\n#T\r\n%Rb\r\n");
-        QTest::newRow("# inside a line") << "a#b" << "GGR" << QByteArray("a#%Rb\r\n");
-        QTest::newRow("tags after # inside a line") << "#\r\nItem #3 hot"
-                                                    << "GGGGGGGGGGGRRR"
-                                                    << QByteArray("#\r\nItem #3 %Rhot\r\n");
-        QTest::newRow("blue and pink") << "#\r\nbp" << "GGGBp" << QByteArray("#\r\n%Bb%pp\r\n");
-        QTest::newRow("purged, header first")
-            << "#T\r\nbody" << "WWWWWWWW" << QByteArray("#T\r\n%Wbody\r\n");
-        QTest::newRow("purged, body first")
-            << "body\r\n#T" << "WWWWWWWW" << QByteArray("%Wbody\r\n#T\r\n");
+            << "x\r\n#T\r\nb"
+            << "RRRGGRRR" << QByteArray("%Rx\r\n#T\r\n%Rb\r\n");
+        QTest::newRow("# inside a line") << "a#b"
+                                         << "GGR" << QByteArray("a#%Rb\r\n");
+        QTest::newRow("tags after # inside a line")
+            << "#\r\nItem #3 hot"
+            << "GGGGGGGGGGGRRR" << QByteArray("#\r\nItem #3 %Rhot\r\n");
+        QTest::newRow("blue and pink") << "#\r\nbp"
+                                       << "GGGBp" << QByteArray("#\r\n%Bb%pp\r\n");
+        QTest::newRow("purged, header first") << "#T\r\nbody"
+                                              << "WWWWWWWW" << QByteArray("#T\r\n%Wbody\r\n");
+        QTest::newRow("purged, body first") << "body\r\n#T"
+                                            << "WWWWWWWW" << QByteArray("%Wbody\r\n#T\r\n");
         QTest::newRow("percent before a colour change")
-            << "50% off" << "RRRGGGG" << QByteArray("%R50%G% off\r\n");
-        QTest::newRow("macro is copied") << "#\r\n%KB_WARP" << "GGGYYYYYYYY"
-                                         << QByteArray("#\r\n%Y%KB_WARP\r\n");
+            << "50% off"
+            << "RRRGGGG" << QByteArray("%R50%G% off\r\n");
+        QTest::newRow("macro is copied") << "#\r\n%KB_WARP"
+                                         << "GGGYYYYYYYY" << QByteArray("#\r\n%Y%KB_WARP\r\n");
         QTest::newRow("outside the palette counts as green")
-            << "#\r\nab" << "GGGxR" << QByteArray("#\r\na%Rb\r\n");
-        QTest::newRow("text ending in a line break") << "#\r\n" << "GGG" << QByteArray("#\r\n\r\n");
-        QTest::newRow("empty document") << "" << "" << QByteArray("\r\n");
+            << "#\r\nab"
+            << "GGGxR" << QByteArray("#\r\na%Rb\r\n");
+        QTest::newRow("text ending in a line break") << "#\r\n"
+                                                     << "GGG" << QByteArray("#\r\n\r\n");
+        QTest::newRow("empty document") << ""
+                                        << "" << QByteArray("\r\n");
     }
     void writesTagsWhereColoursChange()
     {
@@ -83,7 +94,8 @@ private slots:
     void aSavedFileLoadsAndSavesToTheSameBytes_data()
     {
         QTest::addColumn<QString>("fixture");
-        QTest::newRow("sample help file") << QStringLiteral(SKYREND_TEST_DATA "/../../examples/Commands.hlp");
+        QTest::newRow("sample help file")
+            << QStringLiteral(SKYREND_TEST_DATA "/../../examples/Commands.hlp");
     }
     void aSavedFileLoadsAndSavesToTheSameBytes()
     {
@@ -212,8 +224,7 @@ private slots:
             QVERIFY(QDir().mkdir(f.path(QStringLiteral("ro"))));
             target = f.path(QStringLiteral("ro/doc.hlp"));
             f.writeFile(QStringLiteral("ro/doc.hlp"), "old\r\n");
-            QFile::setPermissions(f.path(QStringLiteral("ro")),
-                                  QFile::ReadOwner | QFile::ExeOwner);
+            QFile::setPermissions(f.path(QStringLiteral("ro")), QFile::ReadOwner | QFile::ExeOwner);
         }
         f.w().CurrentFile = target;
         f.desktop.answer(Button::Ok);
@@ -227,8 +238,9 @@ private slots:
         QVERIFY2(box.text.startsWith(QStringLiteral("Could not save the file.\r\n") + target +
                                      QStringLiteral("\r\n")),
                  qPrintable(box.text));
-        QVERIFY(box.text.size() > (QStringLiteral("Could not save the file.\r\n") + target +
-                                   QStringLiteral("\r\n")).size()); // the system's reason
+        QVERIFY(box.text.size() >
+                (QStringLiteral("Could not save the file.\r\n") + target + QStringLiteral("\r\n"))
+                    .size()); // the system's reason
         QCOMPARE(f.w().lblCaption->text(),
                  QStringLiteral("File [") + target + QStringLiteral("] NOT saved."));
         QCOMPARE(f.w().IsDirty, quint8(1));

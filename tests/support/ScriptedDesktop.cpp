@@ -27,10 +27,16 @@ Button ScriptedDesktop::messageBox(QWidget*, const platform::MessageBox& box)
     } else {
         unexpected << QStringLiteral("message box \"%1\": %2").arg(box.title, box.text);
         switch (box.buttons) {
-        case Buttons::Ok: answer = Button::Ok; break;
+        case Buttons::Ok:
+            answer = Button::Ok;
+            break;
         case Buttons::OkCancel:
-        case Buttons::YesNoCancel: answer = Button::Cancel; break;
-        case Buttons::YesNo: answer = Button::No; break;
+        case Buttons::YesNoCancel:
+            answer = Button::Cancel;
+            break;
+        case Buttons::YesNo:
+            answer = Button::No;
+            break;
         }
     }
     boxes.append({box, answer});

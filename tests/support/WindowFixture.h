@@ -33,7 +33,8 @@ public:
 
     // Puts text into the edit box with one palette letter per character for its colours, and
     // names the document after a file in the folder (not written yet).
-    void fill(const QString& text, const QString& letters, const QString& name = QStringLiteral("doc.hlp"));
+    void fill(const QString& text, const QString& letters,
+              const QString& name = QStringLiteral("doc.hlp"));
 
     // One colour per character of the edit box's text.
     std::vector<skyrend::ColorRef> colors() const;
@@ -46,17 +47,38 @@ public:
 
 // Palette values by name, for readable expectations.
 namespace pal {
-inline skyrend::ColorRef W() { return skyrend::ColorValues[skyrend::White]; }
-inline skyrend::ColorRef P() { return skyrend::ColorValues[skyrend::Purple]; }
-inline skyrend::ColorRef Y() { return skyrend::ColorValues[skyrend::Yellow]; }
-inline skyrend::ColorRef R() { return skyrend::ColorValues[skyrend::Red]; }
-inline skyrend::ColorRef G() { return skyrend::ColorValues[skyrend::Green]; }
-inline skyrend::ColorRef B() { return skyrend::ColorValues[skyrend::Blue]; }
-inline skyrend::ColorRef p() { return skyrend::ColorValues[skyrend::Pink]; }
+inline skyrend::ColorRef W()
+{
+    return skyrend::ColorValues[skyrend::White];
+}
+inline skyrend::ColorRef P()
+{
+    return skyrend::ColorValues[skyrend::Purple];
+}
+inline skyrend::ColorRef Y()
+{
+    return skyrend::ColorValues[skyrend::Yellow];
+}
+inline skyrend::ColorRef R()
+{
+    return skyrend::ColorValues[skyrend::Red];
+}
+inline skyrend::ColorRef G()
+{
+    return skyrend::ColorValues[skyrend::Green];
+}
+inline skyrend::ColorRef B()
+{
+    return skyrend::ColorValues[skyrend::Blue];
+}
+inline skyrend::ColorRef p()
+{
+    return skyrend::ColorValues[skyrend::Pink];
+}
 } // namespace pal
 
 // The colours as a string of palette letters ('?' for anything else), one per character.
 QString colorLetters(const std::vector<skyrend::ColorRef>& colors);
 
-#define VERIFY_NO_UNEXPECTED_BOXES(fixture)                                                         \
+#define VERIFY_NO_UNEXPECTED_BOXES(fixture)                                                        \
     QVERIFY2((fixture).desktop.unexpected.isEmpty(), qPrintable((fixture).unexpectedBoxes()))
