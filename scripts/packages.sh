@@ -4,8 +4,10 @@
 
 # Building, running and testing: compiler and build tools, Qt 6 (Widgets, and Qt Test, which
 # comes with qt6-base-dev), the OpenGL headers Qt's CMake files look for, a font, and the X
-# server and tools the window runs under when there is no display (the end-to-end test too).
+# server and tools the window runs under when there is no display (the end-to-end test too),
+# and clang-format, which a test runs over the sources.
 SKYREND_PACKAGES=(
+    clang-format
     cmake
     ninja-build
     g++
