@@ -430,7 +430,7 @@ QString RichTextBox::lineFrom(qsizetype offset) const
 
 RichTextBox::ColoredLoad::ColoredLoad(RichTextBox& box, const skyrend::ColoredText& doc,
                                       ColorRef interim)
-    : box_(box), doc_(doc), interim_(box.formatFor(interim)), cursor_(box.document()),
+    : box_(box), doc_(doc), interim_(interim), cursor_(box.document()),
       undoWasEnabled_(box.document()->isUndoRedoEnabled())
 {
     // A load is not an edit anyone could undo; switching undo off also forgets the history.
@@ -447,31 +447,38 @@ std::size_t RichTextBox::ColoredLoad::colorUntil(const QDeadlineTimer& deadline)
 {
     // One edit block per slice: Qt lays the text out once, when the block ends.
     cursor_.beginEditBlock();
-    if (restShown_) {
-        // The interim text goes again in one piece; appending runs is cheaper than colouring it
-        // in place.
-        cursor_.setPosition(restStart_);
-        cursor_.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        cursor_.removeSelectedText();
-        restShown_ = false;
-    }
     while (run_ < doc_.runs.size()) {
         const skyrend::ColorRun& run = doc_.runs[run_];
         const auto* data = reinterpret_cast<const QChar*>(doc_.text.data() + offset_);
-        // Appending each run in its colour is the cheapest way to a coloured document. A line
-        // break is one character in the box: a run that ends between CR and LF gives the pair
-        // its colour (the LF is skipped when the next run starts).
-        const std::size_t from = skipLineFeed_ ? 1 : 0;
-        std::size_t length = run.length;
-        skipLineFeed_ = false;
-        if (data[length - 1] == QLatin1Char('\r') && offset_ + length < doc_.text.size() &&
-            doc_.text[offset_ + length] == u'\n') {
-            skipLineFeed_ = true;
-            ++length; // take the LF along
+        if (!restShown_) {
+            // Appending each run in its colour is the cheapest way to a coloured document. A
+            // line break is one character in the box: a run that ends between CR and LF gives
+            // the pair its colour (the LF is skipped when the next run starts).
+            const std::size_t from = skipLineFeed_ ? 1 : 0;
+            std::size_t length = run.length;
+            skipLineFeed_ = false;
+            if (data[length - 1] == QLatin1Char('\r') && offset_ + length < doc_.text.size() &&
+                doc_.text[offset_ + length] == u'\n') {
+                skipLineFeed_ = true;
+                ++length; // take the LF along
+            }
+            if (length > from)
+                cursor_.insertText(QString::fromRawData(data + from, qsizetype(length - from)),
+                                   box_.formatFor(run.color));
+        } else {
+            // The rest stands in the box in the interim colour: colour it in place, so each
+            // slice costs its own runs only.
+            int length = int(run.length);
+            for (std::size_t i = 0; i < run.length; ++i)
+                if (data[i] == QLatin1Char('\n'))
+                    --length; // "\r\n" is one block separator
+            if (run.color != interim_) {
+                cursor_.setPosition(position_);
+                cursor_.setPosition(position_ + length, QTextCursor::KeepAnchor);
+                cursor_.setCharFormat(box_.formatFor(run.color));
+            }
+            position_ += length;
         }
-        if (length > from)
-            cursor_.insertText(QString::fromRawData(data + from, qsizetype(length - from)),
-                               box_.formatFor(run.color));
         offset_ += run.length;
         ++run_;
         if ((run_ & 31) == 0 && deadline.hasExpired())
@@ -486,10 +493,11 @@ void RichTextBox::ColoredLoad::showRest()
     if (restShown_ || done())
         return;
     cursor_.movePosition(QTextCursor::End);
-    restStart_ = cursor_.position();
+    position_ = cursor_.position();
     const std::size_t from = offset_ + (skipLineFeed_ ? 1 : 0); // that LF is in the box already
     const auto* data = reinterpret_cast<const QChar*>(doc_.text.data() + from);
-    cursor_.insertText(QString::fromRawData(data, qsizetype(doc_.text.size() - from)), interim_);
+    cursor_.insertText(QString::fromRawData(data, qsizetype(doc_.text.size() - from)),
+                       box_.formatFor(interim_));
     restShown_ = true;
 }
 

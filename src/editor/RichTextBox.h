@@ -111,17 +111,17 @@ public:
         // so far.
         std::size_t colorUntil(const QDeadlineTimer& deadline);
         // Before the event loop runs: what is not coloured yet stands in the box in the interim
-        // colour, so the box always holds the whole text.
+        // colour, so the box always holds the whole text. Later slices colour it in place.
         void showRest();
 
     private:
         RichTextBox& box_;
         const skyrend::ColoredText& doc_;
-        QTextCharFormat interim_;
+        skyrend::ColorRef interim_;
         QTextCursor cursor_;
         std::size_t run_ = 0;
         std::size_t offset_ = 0; // into doc_.text
-        int restStart_ = 0;      // Qt position where the interim text starts
+        int position_ = 0;       // Qt position of offset_, once the rest is in the box
         bool restShown_ = false;
         bool skipLineFeed_ = false; // the LF that starts the next run went in with its CR
         bool undoWasEnabled_;

@@ -202,6 +202,31 @@ private slots:
         QCOMPARE(letters(*box).right(1), QStringLiteral("W"));
     }
 
+    void slicedLoadingPutsEachCharacterInOnce()
+    {
+        // Whatever the number of slices, the interim text goes into the box once and each run
+        // is coloured once: the work stays linear in the size of the document.
+        skyrend::ColoredText doc;
+        for (int i = 0; i < 3000; ++i) {
+            doc.text += i % 50 == 49 ? u"\r\n" : u"ab";
+            skyrend::appendRun(doc.runs, 2, i % 2 ? R : G);
+        }
+        qint64 touched = 0;
+        connect(box->document(), &QTextDocument::contentsChange, this,
+                [&touched](int, int, int added) { touched += added; });
+        {
+            RichTextBox::ColoredLoad load(*box, doc, row(skyrend::Purple));
+            while (!load.done()) {
+                load.colorUntil(QDeadlineTimer(0)); // every slice as short as can be
+                load.showRest();
+            }
+        }
+        QCOMPARE(box->Text(), QString::fromStdU16String(doc.text));
+        QVERIFY2(touched <= 3 * qint64(doc.text.size()), qPrintable(QString::number(touched)));
+        QCOMPARE(letters(*box).left(4), QStringLiteral("GGRR"));
+        QCOMPARE(letters(*box).right(4), QStringLiteral("GGRR"));
+    }
+
     void colouringASelectionColoursItsLineBreaks()
     {
         fill(*box, QStringLiteral("ab\r\ncd"), QStringLiteral("GGGGGG"));
