@@ -112,6 +112,24 @@ private slots:
         VERIFY_NO_UNEXPECTED_BOXES(f);
     }
 
+    void aTenMebibyteFileLoadsAndSavesWhole()
+    {
+        QFile in(QStringLiteral(SKYREND_TEST_DATA "/../../examples/Commands.hlp"));
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        WindowFixture f;
+        // One page as the editor writes it; a file of many such pages comes back as it is.
+        const QString pagePath = f.open(in.readAll(), QStringLiteral("page.hlp"));
+        QVERIFY(f.w().menu_Save_Click());
+        const QByteArray page = f.readFile(pagePath);
+        QByteArray big;
+        while (big.size() < 10 * 1024 * 1024)
+            big += page;
+        const QString path = f.open(big);
+        QVERIFY(f.w().menu_Save_Click());
+        QCOMPARE(f.readFile(path), big);
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
     void finishesCleanWithItsStatusTexts()
     {
         WindowFixture f;
