@@ -7,6 +7,8 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=scripts/packages.sh
 source "$root/scripts/packages.sh"
+# shellcheck source=scripts/x11.sh
+source "$root/scripts/x11.sh"
 
 output=${1:-$root/docs/screenshot.png}
 
@@ -31,22 +33,6 @@ cleanup()
 }
 trap cleanup EXIT
 
-wait_window()
-{
-    local deadline=$((SECONDS + 60)) id
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        kill -0 "$app_pid" 2>/dev/null || { echo "error: the editor ended" >&2; exit 1; }
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.2
-    done
-    echo "error: no window named /$1/" >&2
-    exit 1
-}
-
 # The editor's own settings file goes to a scratch folder with its copy, so the picture never
 # shows this machine's recent files, and the checkout keeps no config.ini.
 cp "$root/build/bin/skyrend-f1-editor" "$work/"
@@ -56,9 +42,9 @@ unset XDG_CURRENT_DESKTOP DESKTOP_SESSION
 (cd "$work" && exec ./skyrend-f1-editor Commands.hlp) >"$work/editor.log" 2>&1 &
 app_pid=$!
 
-window=$(wait_window '^Skyrend F1 Editor v\.1\.2 \[Commands\.hlp\]$')
+window=$(skyrend_wait_window '^Skyrend F1 Editor v\.1\.2 \[Commands\.hlp\]$' 60 "$app_pid")
 xdotool windowsize --sync "$window" 680 400 2>/dev/null || xdotool windowsize "$window" 680 400
-xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+skyrend_focus "$window"
 # Move the caret into the first page, so the status line names that page's header instead of
 # the folder the file was loaded from.
 xdotool key --clearmodifiers ctrl+Home Down Down

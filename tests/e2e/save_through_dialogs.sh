@@ -12,6 +12,9 @@
 # Exits 77 (skipped) when Xvfb or xdotool is missing; ./test installs them.
 set -euo pipefail
 
+# shellcheck source=scripts/x11.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/x11.sh"
+
 editor_binary=${1:?usage: $0 EDITOR CLI HELPFILE}
 cli=${2:?usage: $0 EDITOR CLI HELPFILE}
 help_file=${3:?usage: $0 EDITOR CLI HELPFILE}
@@ -71,19 +74,7 @@ fail()
 # wait_window NAME_REGEX: prints the id of a visible window whose name matches.
 wait_window()
 {
-    local deadline=$((SECONDS + wait_limit)) id
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        if [ -n "$app_pid" ] && ! kill -0 "$app_pid" 2>/dev/null; then
-            fail "the editor ended while waiting for a window named /$1/"
-        fi
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.2
-    done
-    fail "no window named /$1/ within ${wait_limit}s"
+    skyrend_wait_window "$1" "$wait_limit" "$app_pid" || fail "see above"
 }
 
 # wait_file PATH: waits until PATH exists (the editor replaces files in one rename).
@@ -96,19 +87,12 @@ wait_file()
     done
 }
 
-# focus WINDOW: gives WINDOW the keyboard (there is no window manager to do it).
-focus()
-{
-    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
-    xdotool mousemove --window "$1" 10 10
-}
-
 # save_in_dialog PATH: types PATH into the "Save File As" dialog and presses Enter.
 save_in_dialog()
 {
     local dialog
     dialog=$(wait_window '^Save File As$')
-    focus "$dialog"
+    skyrend_focus "$dialog"
     # The name box may hold the name of the last save: replace it.
     xdotool key --clearmodifiers ctrl+a
     xdotool type --delay 20 "$1"
@@ -144,7 +128,7 @@ cp "$help_file" "$input"
 app_pid=$!
 
 main=$(wait_window '^Skyrend F1 Editor v\.1\.2 \[input\.hlp\]$')
-focus "$main"
+skyrend_focus "$main"
 xdotool key --clearmodifiers ctrl+shift+s
 saved=$doc_dir/saved-as.hlp
 save_in_dialog "$saved"
@@ -162,10 +146,10 @@ grep -qxF "0=$input" "$settings" || fail "config.ini does not list $input first:
 echo "ok: config.ini beside the editor lists the opened file first"
 
 # --- 2. A typed colour tag in a new document, saved with Ctrl+S.
-focus "$main"
+skyrend_focus "$main"
 xdotool key --clearmodifiers ctrl+n
 main=$(wait_window '^Skyrend F1 Editor v\.1\.2 \[Untitled[0-9]+\]$')
-focus "$main"
+skyrend_focus "$main"
 xdotool type --delay 50 '%Rabc'
 main=$(wait_window '^Skyrend F1 Editor v\.1\.2 \[Untitled[0-9]+\*\]$')
 xdotool key --clearmodifiers ctrl+s
@@ -173,7 +157,7 @@ typed=$doc_dir/typed-tag.hlp
 save_in_dialog "$typed"
 # The new document has no "#" header line: the editor suggests one before it writes.
 suggestion=$(wait_window '^Information$')
-focus "$suggestion"
+skyrend_focus "$suggestion"
 xdotool key Return
 wait_file "$typed"
 wait_window '^Skyrend F1 Editor v\.1\.2 \[typed-tag\.hlp\]$' >/dev/null
@@ -184,7 +168,7 @@ cmp "$work/typed-expected.hlp" "$typed" ||
 echo "ok: typing %Rabc and saving wrote %Rabc CR LF"
 
 # --- 3. Ctrl+Q ends the program (nothing is unsaved, so nothing is asked).
-focus "$main"
+skyrend_focus "$main"
 xdotool key --clearmodifiers ctrl+q
 deadline=$((SECONDS + wait_limit))
 while kill -0 "$app_pid" 2>/dev/null; do

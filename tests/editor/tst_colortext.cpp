@@ -158,9 +158,9 @@ private slots:
         const std::vector<skyrend::ColorRef> colors = f.colors();
         QCOMPARE(colors.size(), std::size_t(f.edit().TextLength()));
         QVERIFY(colors.size() > 40'000);
-        QCOMPARE(colors.back(), pal::p());
-        QCOMPARE(colors[colors.size() - 3], pal::p());
-        QCOMPARE(colors[colors.size() - 4], pal::Y());
+        QCOMPARE(colors.back(), pal::p);
+        QCOMPARE(colors[colors.size() - 3], pal::p);
+        QCOMPARE(colors[colors.size() - 4], pal::Y);
     }
 
     void escapeDuringColouringAborts()

@@ -76,7 +76,7 @@ private slots:
         WindowFixture f;
         setPlain(f, QStringLiteral("ab%Gcd"));
         f.edit().setSelStart(0);
-        f.edit().setSelColor(pal::R());
+        f.edit().setSelColor(pal::R);
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(f.w().rEdit, Qt::Key_Right);
         QCOMPARE(f.edit().Text(), QStringLiteral("ab%Gcd")); // not yet after the pair
@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(f.edit().Text(), QStringLiteral("abcd"));
         QCOMPARE(f.edit().SelStart(), 2);
         f.type(QStringLiteral("x"));
-        QCOMPARE(f.colorAt(2), pal::G());
+        QCOMPARE(f.colorAt(2), pal::G);
         QCOMPARE(f.w().IsDirty, quint8(1));
     }
 
@@ -168,7 +168,7 @@ private slots:
         WindowFixture f;
         f.edit().setSelColor(skyrend::ColorRef(color));
         f.type(QStringLiteral("a"));
-        QCOMPARE(f.colorAt(0), pal::W());
+        QCOMPARE(f.colorAt(0), pal::W);
     }
 
     void escapeSetsTheAbortFlag()
@@ -245,7 +245,7 @@ private slots:
         QCOMPARE(f.w().IsDirty, quint8(0));
         QVERIFY(!f.w().windowTitle().endsWith(QStringLiteral("*]")));
         f.type(QStringLiteral("y"));
-        QCOMPARE(f.colorAt(5), pal::Y());
+        QCOMPARE(f.colorAt(5), pal::Y);
     }
 
     void untitledEditsEnableSave()

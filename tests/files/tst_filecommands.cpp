@@ -309,12 +309,12 @@ private slots:
         QCOMPARE(w.CurrentFile, path);
         QCOMPARE(w.CD1.FileName, path);
         w.rEdit->setSelStart(w.rEdit->TextLength());
-        QCOMPARE(w.rEdit->SelColor(), std::optional(pal::G()));
+        QCOMPARE(w.rEdit->SelColor(), std::optional(pal::G));
 
         w.menu_New->trigger();
 
         QCOMPARE(w.rEdit->Text(), QString());
-        QCOMPARE(w.rEdit->SelColor(), std::optional(pal::W()));
+        QCOMPARE(w.rEdit->SelColor(), std::optional(pal::W));
         QCOMPARE(w.IsDirty, quint8(0));
         QCOMPARE(w.windowTitle(), plainTitle(w, QStringLiteral("Untitled1")));
         QCOMPARE(w.lblCaption->text(), QString());

@@ -206,7 +206,7 @@ private slots:
         QCOMPARE(w.SavedLength, qint32(w.rEdit->TextLength()));
         QCOMPARE(w.rEdit->SelStart(), 0);
         QCOMPARE(w.rEdit->SelLength(), 0);
-        QCOMPARE(w.rEdit->SelColor(), std::optional(pal::W()));
+        QCOMPARE(w.rEdit->SelColor(), std::optional(pal::W));
         QVERIFY(!w.menu_Save->isEnabled());
         QVERIFY(w.menu_SaveAs->isEnabled());
         QVERIFY(w.menu_RecentFile->menuAction()->isEnabled());
@@ -338,7 +338,7 @@ private slots:
         QCOMPARE(w.IsDirty, quint8(0));
         QCOMPARE(w.windowTitle(), plainTitle(w, QStringLiteral("Untitled1")));
         QCOMPARE(w.lblCaption->text(), QString());
-        QCOMPARE(w.rEdit->SelColor(), std::optional(pal::W()));
+        QCOMPARE(w.rEdit->SelColor(), std::optional(pal::W));
         QCOMPARE(fileBytes(w.settingsFile()), config);
         QCOMPARE(recentItems(w), QStringList({"/help/a", "hidden", "hidden", "hidden", "hidden"}));
         QVERIFY(!w.menu_Save->isEnabled());

@@ -47,34 +47,13 @@ public:
 
 // Palette values by name, for readable expectations.
 namespace pal {
-inline skyrend::ColorRef W()
-{
-    return skyrend::ColorValues[skyrend::White];
-}
-inline skyrend::ColorRef P()
-{
-    return skyrend::ColorValues[skyrend::Purple];
-}
-inline skyrend::ColorRef Y()
-{
-    return skyrend::ColorValues[skyrend::Yellow];
-}
-inline skyrend::ColorRef R()
-{
-    return skyrend::ColorValues[skyrend::Red];
-}
-inline skyrend::ColorRef G()
-{
-    return skyrend::ColorValues[skyrend::Green];
-}
-inline skyrend::ColorRef B()
-{
-    return skyrend::ColorValues[skyrend::Blue];
-}
-inline skyrend::ColorRef p()
-{
-    return skyrend::ColorValues[skyrend::Pink];
-}
+inline const skyrend::ColorRef W = skyrend::ColorValues[skyrend::White];
+inline const skyrend::ColorRef P = skyrend::ColorValues[skyrend::Purple];
+inline const skyrend::ColorRef Y = skyrend::ColorValues[skyrend::Yellow];
+inline const skyrend::ColorRef R = skyrend::ColorValues[skyrend::Red];
+inline const skyrend::ColorRef G = skyrend::ColorValues[skyrend::Green];
+inline const skyrend::ColorRef B = skyrend::ColorValues[skyrend::Blue];
+inline const skyrend::ColorRef p = skyrend::ColorValues[skyrend::Pink];
 } // namespace pal
 
 // The colours as a string of palette letters ('?' for anything else), one per character.
