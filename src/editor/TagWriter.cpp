@@ -126,5 +126,6 @@ bool frmMain::menu_Save_Click()
 
     setDirty(false);
     lblCaption->setText(fileLabel + QStringLiteral("Saved."));
+    emit fileSaved(path);
     return true;
 }

@@ -206,9 +206,12 @@ QString frmMain::titleText() const
 
 void frmMain::setDirty(bool dirty)
 {
+    const bool changed = bool(IsDirty) != dirty;
     IsDirty = dirty ? 1 : 0;
     setWindowTitle(titleText());
     menu_Save->setEnabled(dirty);
+    if (changed)
+        emit dirtyChanged(dirty);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -131,6 +131,16 @@ public:
     // A load or save is running: input is refused until it ends.
     bool isBusy() const { return activity_ != Activity::Idle; }
 
+signals:
+    // For the parts that observe the document (side panels, recovery, the file watcher).
+    void dirtyChanged(bool dirty);
+    // A file was read into the box (not emitted when the load was aborted).
+    void fileLoaded(const QString& path);
+    // The document was written to `path`.
+    void fileSaved(const QString& path);
+    // New emptied the box: an untitled document.
+    void documentCleared();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -51,6 +51,7 @@ void frmMain::menu_New_Click()
     DocTitle = QStringLiteral("Untitled%1").arg(UntitledCount);
     setDirty(false);
     lblCaption->setText(QString());
+    emit documentCleared();
 }
 
 void frmMain::menu_Open_Click()

@@ -137,4 +137,5 @@ void frmMain::OpenFile(const QString& path)
     setDirty(false);
     SavedLength = qint32(qMin<qsizetype>(rEdit->TextLength(), INT32_MAX));
     lblCaption->setText(QStringLiteral("File Loaded. [") + CurrentFile + QLatin1Char(']'));
+    emit fileLoaded(CurrentFile);
 }
