@@ -202,15 +202,19 @@ std::u16string decodeVisibleText(std::u16string_view raw)
     return text;
 }
 
-std::u16string encodeHelpText(const ColoredText& doc)
+namespace {
+
+// The writer's rules. For each stretch of `doc.text` in order, `sink.tag(row)` is called for a
+// colour tag written before it and `sink.text(piece, row)` for its characters, where `row` is the
+// palette row the reader will give them. `entering` is the reader's colour before the first
+// character, which must start a line.
+template <class Sink> void writeTags(const ColoredText& doc, int entering, Sink& sink)
 {
     const std::u16string_view text = doc.text;
     const std::size_t n = text.size();
-    std::u16string out;
-    out.reserve(n + n / 8 + 16);
 
     RowCursor cursor(doc.runs);
-    int running = Green; // the colour the reader will have when it reaches the next character
+    int running = entering; // the colour the reader will have when it reaches the next character
     bool inHeader = false;
     // A visible '%' must not be split from the character after it by a tag, or the reader would
     // see "%%" or a tag; so a block of '%' is written in the colour of what follows it.
@@ -223,8 +227,8 @@ std::u16string encodeHelpText(const ColoredText& doc)
         if (c == u'#') { // the reader turns Green at every '#'
             if (i == 0 || text[i - 1] == u'\n')
                 inHeader = true;
-            out.push_back(c);
             running = Green;
+            sink.text(text.substr(i, 1), running);
             ++i;
             continue;
         }
@@ -238,7 +242,7 @@ std::u16string encodeHelpText(const ColoredText& doc)
                 ++end;
                 inHeader = false;
             }
-            out.append(text.substr(i, end - i));
+            sink.text(text.substr(i, end - i), running);
             i = end;
             continue;
         }
@@ -259,16 +263,15 @@ std::u16string encodeHelpText(const ColoredText& doc)
             // A tag before a line break would show nowhere; the colour is written with the next
             // visible character instead.
             if (isLineBreak(c)) {
-                out.push_back(c);
+                sink.text(text.substr(i, 1), running);
                 ++i;
                 continue;
             }
-            out.push_back(u'%');
-            out.push_back(char16_t(ColorLetters[row]));
+            sink.tag(row);
             running = row;
         }
         if (c == u'%') {
-            out.push_back(c);
+            sink.text(text.substr(i, 1), running);
             ++i;
             continue;
         }
@@ -277,11 +280,71 @@ std::u16string encodeHelpText(const ColoredText& doc)
         std::size_t end = i + 1;
         while (end < runEnd && text[end] != u'#' && text[end] != u'%')
             ++end;
-        out.append(text.substr(i, end - i));
+        sink.text(text.substr(i, end - i), running);
         i = end;
     }
+}
+
+struct EncodeSink {
+    std::u16string& out;
+    void tag(int row)
+    {
+        out.push_back(u'%');
+        out.push_back(char16_t(ColorLetters[row]));
+    }
+    void text(std::u16string_view piece, int) { out.append(piece); }
+};
+
+struct ReloadColorSink {
+    std::vector<ColorRun>& runs;
+    void tag(int) {}
+    void text(std::u16string_view piece, int row)
+    {
+        appendRun(runs, piece.size(), ColorValues[row]);
+    }
+};
+
+} // namespace
+
+std::u16string encodeHelpText(const ColoredText& doc)
+{
+    const std::size_t n = doc.text.size();
+    std::u16string out;
+    out.reserve(n + n / 8 + 16);
+    EncodeSink sink{out};
+    writeTags(doc, Green, sink);
     out.append(u"\r\n");
     return out;
+}
+
+std::vector<ColorRun> colorsAfterReload(const ColoredText& doc, ColorRef entering)
+{
+    std::vector<ColorRun> runs;
+    ReloadColorSink sink{runs};
+    writeTags(doc, paletteRowOfColor(entering).value_or(Green), sink);
+    return runs;
+}
+
+std::vector<Unkeepable> findUnkeepables(std::u16string_view text)
+{
+    std::vector<Unkeepable> found;
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        if (text[i] != u'%') {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < n && text[end] == u'%')
+            ++end;
+        // The reader drops the first '%' of each "%%", then takes "%" and a letter as a tag.
+        if (end - i >= 2)
+            found.push_back({i, Unkeepable::DroppedPercent, 0});
+        if (end < n && isTagLetter(text[end]))
+            found.push_back({end - 1, Unkeepable::ReadAsTag, text[end]});
+        i = end;
+    }
+    return found;
 }
 
 std::optional<std::size_t> findUnkeepable(const ColoredText& doc, std::u16string_view encoded)

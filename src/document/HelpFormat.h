@@ -47,6 +47,32 @@ std::u16string encodeHelpText(const ColoredText& doc);
 // a tag or for the first half of "%%". nullopt when the text comes back whole.
 std::optional<std::size_t> findUnkeepable(const ColoredText& doc, std::u16string_view encoded);
 
+// The colours `doc` has after a save and a reload: the writer's rules followed by the reader's.
+// A header line (from a '#' that starts a line up to its line break) comes back Green, a '%'
+// takes the colour of the character after it, a line break the colour of the text before it,
+// a colour outside the palette Green. `entering` is the colour before doc.text, which must start
+// at the start of a line (Green at the start of a file); so a stretch of whole lines can be
+// looked at alone. Where text would not come back (see findUnkeepables), the colours are those
+// of the characters as they stand.
+std::vector<ColorRun> colorsAfterReload(const ColoredText& doc,
+                                        ColorRef entering = ColorValues[Green]);
+
+// A place in the visible text that a save and reload would not give back.
+struct Unkeepable {
+    enum Kind {
+        DroppedPercent, // the first '%' of "%%" is dropped by the reader
+        ReadAsTag,      // '%' and a colour letter are read as a colour tag
+    };
+    std::size_t index; // into the text: the first '%' of "%%", or the '%' of the tag
+    Kind kind;
+    char16_t letter; // the tag letter, for ReadAsTag
+    friend bool operator==(const Unkeepable&, const Unkeepable&) = default;
+};
+
+// Every such place, in text order. The format has no escape for a visible '%', so these are
+// all the places where the text itself (not only its colour) would change.
+std::vector<Unkeepable> findUnkeepables(std::u16string_view text);
+
 struct LineColumn {
     std::size_t line;   // 1-based
     std::size_t column; // 1-based
