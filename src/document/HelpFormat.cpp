@@ -31,9 +31,11 @@ std::u16string_view withoutFinalLineBreak(std::u16string_view raw)
 
 // The reading rules, feeding visible stretches and their colour to `sink`. Stretches without
 // '%' or '#' go over in one piece, so long plain text costs one append.
-template <class Sink> void readTags(std::u16string_view raw, Sink& sink)
+template <class Sink>
+void readTags(std::u16string_view raw, Sink& sink, ColorRef& current, bool fileEnd = true)
 {
-    raw = withoutFinalLineBreak(raw);
+    if (fileEnd)
+        raw = withoutFinalLineBreak(raw);
     // Palette row of each ASCII tag letter, -1 for none.
     std::array<signed char, 128> tagRow;
     tagRow.fill(-1);
@@ -41,7 +43,6 @@ template <class Sink> void readTags(std::u16string_view raw, Sink& sink)
         if (const auto letter = static_cast<unsigned char>(ColorLetters[row]); letter < 128)
             tagRow[letter] = static_cast<signed char>(row);
     const ColorRef green = ColorValues[Green];
-    ColorRef current = green;
     const std::size_t n = raw.size();
     std::size_t i = 0;
     while (i < n) {
@@ -188,9 +189,24 @@ ColoredText decodeHelpText(std::u16string_view raw)
     // over and over.
     doc.runs.reserve(raw.size() / 16 + 1);
     ColoredSink sink{doc};
-    readTags(raw, sink);
+    ColorRef current = ColorValues[Green];
+    readTags(raw, sink, current);
     sink.flush();
     return doc;
+}
+
+void decodeHelpPiece(std::u16string_view raw, ColorRef& current, bool fileEnd, ColoredText& out)
+{
+    out.text.reserve(out.text.size() + raw.size());
+    ColoredSink sink{out};
+    // Go on with the last run, so a colour that carries over joins it.
+    if (!out.runs.empty()) {
+        sink.runColor = out.runs.back().color;
+        sink.runLength = out.runs.back().length;
+        out.runs.pop_back();
+    }
+    readTags(raw, sink, current, fileEnd);
+    sink.flush();
 }
 
 std::u16string decodeVisibleText(std::u16string_view raw)
@@ -198,7 +214,8 @@ std::u16string decodeVisibleText(std::u16string_view raw)
     std::u16string text;
     text.reserve(raw.size());
     TextSink sink{text};
-    readTags(raw, sink);
+    ColorRef current = ColorValues[Green];
+    readTags(raw, sink, current);
     return text;
 }
 
@@ -351,7 +368,8 @@ std::optional<std::size_t> findUnkeepable(const ColoredText& doc, std::u16string
 {
     const std::u16string_view text = doc.text;
     CompareSink sink(text);
-    readTags(encoded, sink);
+    ColorRef current = ColorValues[Green];
+    readTags(encoded, sink, current);
     if (!sink.firstDifference && sink.produced == text.size())
         return std::nullopt;
     const std::size_t lost = sink.firstDifference.value_or(std::min(sink.produced, text.size()));

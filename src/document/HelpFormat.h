@@ -35,6 +35,11 @@ std::u16string normalizeLineBreaks(std::u16string_view raw);
 // document, so loading and saving an unedited file gives the same bytes.
 ColoredText decodeHelpText(std::u16string_view raw);
 
+// decodeHelpText for a file read piece by piece: `raw` starts at a line start, `current` is the
+// reader's colour before it and after it, and the final line break is ignored only when the
+// piece ends the file. What it reads is appended to `out`.
+void decodeHelpPiece(std::u16string_view raw, ColorRef& current, bool fileEnd, ColoredText& out);
+
 // Only the visible text of decodeHelpText(raw), without building runs.
 std::u16string decodeVisibleText(std::u16string_view raw);
 

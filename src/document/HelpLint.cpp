@@ -1,8 +1,11 @@
 #include "document/HelpLint.h"
 
+#include "document/Cp1252.h"
 #include "document/Macros.h"
 #include "document/Palette.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <utility>
 
 namespace skyrend {
@@ -18,6 +21,11 @@ bool isMacroNameChar(char16_t c)
     return isAsciiLetter(c) || (c >= u'0' && c <= u'9') || c == u'_';
 }
 
+bool isLineBreak(char16_t c)
+{
+    return c == u'\r' || c == u'\n';
+}
+
 // Only ASCII reaches the messages (names and letters are ASCII by construction).
 std::string ascii(std::u16string_view s)
 {
@@ -28,6 +36,54 @@ std::string ascii(std::u16string_view s)
     return out;
 }
 
+// How a load reads the '%' at text[i]: the characters it drops there (a tag, or the first of
+// "%%"), or 0 when the '%' is shown as text.
+std::size_t droppedAtPercent(std::u16string_view text, std::size_t i)
+{
+    const char16_t next = i + 1 < text.size() ? text[i + 1] : u'\0';
+    if (next == u'%')
+        return 1;
+    return paletteRowOfLetter(next) ? 2 : 0;
+}
+
+// End of the key name of a macro whose '%' stands at text[start].
+std::size_t macroEnd(std::u16string_view text, std::size_t start)
+{
+    std::size_t end = start + 2;
+    while (end < text.size() && isMacroNameChar(text[end]))
+        ++end;
+    return end;
+}
+
+// The Insert menu's caption for a key name, if the game knows it.
+std::optional<std::string_view> macroCaption(std::u16string_view name)
+{
+    for (int row = 0; row < MacroCount; ++row) {
+        std::string_view token = trimmedField(MacroTokens[row]);
+        token.remove_prefix(2); // "%K"
+        if (token.size() == name.size() &&
+            std::equal(token.begin(), token.end(), name.begin(),
+                       [](char a, char16_t b) { return char16_t(a) == b; }))
+            return trimmedField(MacroDescriptions[row]);
+    }
+    return std::nullopt;
+}
+
+std::string unknownMacroMessage(std::u16string_view name)
+{
+    if (name.empty())
+        return "key macro \"%K\" without a key name";
+    return "unknown key macro \"%K" + ascii(name) + "\"";
+}
+
+std::string unencodableMessage(char32_t c)
+{
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", unsigned(c));
+    return std::string("character ") + code +
+           " has no byte in Windows-1252: the file cannot hold it";
+}
+
 } // namespace
 
 std::vector<LintFinding> lintHelpFile(std::u16string_view text)
@@ -36,21 +92,29 @@ std::vector<LintFinding> lintHelpFile(std::u16string_view text)
     const std::size_t n = text.size();
     std::size_t line = 1;
     std::size_t lineStart = 0;
+    std::size_t shown = 0; // characters of this line a load shows, so far
+    // What a load dropped since the last character it showed.
+    std::size_t percentsDropped = 0;
+    std::size_t tagsDropped = 0;
     // Header lines are judged as the editor shows them: a line whose first visible character
     // is '#', whatever tags stand before it.
-    bool lineHasVisible = false;
     bool lineIsHeader = false;
     bool anyHeader = false;
     bool firstLineIsHeader = false;
     bool previousWasDropped = false; // the '%' just before was the first of "%%"
 
-    auto report = [&](std::size_t at, std::string message) {
-        findings.push_back({line, at - lineStart + 1, std::move(message)});
+    auto report = [&](std::size_t at, std::size_t length, std::string message,
+                      DroppedUnit dropped = DroppedUnit::None) {
+        const std::size_t before = dropped == DroppedUnit::Percent ? percentsDropped
+                                   : dropped == DroppedUnit::Tag   ? tagsDropped
+                                                                   : 0;
+        findings.push_back(
+            {line, at - lineStart + 1, std::move(message), length, shown + 1, dropped, before});
     };
-    auto visible = [&](char16_t c) {
-        if (lineHasVisible)
+    auto show = [&](char16_t c) {
+        percentsDropped = tagsDropped = 0;
+        if (shown++ != 0)
             return;
-        lineHasVisible = true;
         if (c == u'#') {
             lineIsHeader = true;
             anyHeader = true;
@@ -62,58 +126,130 @@ std::vector<LintFinding> lintHelpFile(std::u16string_view text)
     std::size_t i = 0;
     while (i < n) {
         const char16_t c = text[i];
-        if (c == u'\r' || c == u'\n') {
+        if (isLineBreak(c)) {
             i += (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
             ++line;
             lineStart = i;
-            lineHasVisible = lineIsHeader = false;
+            shown = percentsDropped = tagsDropped = 0;
+            lineIsHeader = false;
             previousWasDropped = false;
             continue;
         }
         if (c != u'%') {
-            visible(c);
             previousWasDropped = false;
-            ++i;
+            if (isEncodableCp1252(c)) {
+                show(c);
+                ++i;
+                continue;
+            }
+            // A pair of surrogates is one character to the user.
+            const bool pair = c >= 0xD800 && c < 0xDC00 && i + 1 < n && text[i + 1] >= 0xDC00 &&
+                              text[i + 1] < 0xE000;
+            const char32_t code =
+                pair ? 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00)
+                     : char32_t(c);
+            const std::size_t length = pair ? 2 : 1;
+            report(i, length, unencodableMessage(code));
+            for (std::size_t k = 0; k < length; ++k)
+                show(text[i + k]);
+            i += length;
             continue;
         }
-        const char16_t next = i + 1 < n ? text[i + 1] : u'\0';
-        if (next == u'%') {
+        const std::size_t dropped = droppedAtPercent(text, i);
+        if (dropped == 1) {
             if (!previousWasDropped)
-                report(i, "\"%%\": loading drops the first \"%\"");
+                report(i, 2, "\"%%\": loading drops the first \"%\"", DroppedUnit::Percent);
             previousWasDropped = true;
+            ++percentsDropped;
             ++i;
             continue;
         }
         previousWasDropped = false;
-        if (paletteRowOfLetter(next)) {
+        if (dropped == 2) {
             if (lineIsHeader)
-                report(i, "colour tag \"%" + ascii(text.substr(i + 1, 1)) +
-                              "\" inside a header line; the editor does not keep it");
+                report(i, 2,
+                       "colour tag \"%" + ascii(text.substr(i + 1, 1)) +
+                           "\" inside a header line; the editor does not keep it",
+                       DroppedUnit::Tag);
+            ++tagsDropped;
             i += 2;
             continue;
         }
-        visible(c);
+        const char16_t next = i + 1 < n ? text[i + 1] : u'\0';
         if (next == u'K') {
-            std::size_t end = i + 2;
-            while (end < n && isMacroNameChar(text[end]))
-                ++end;
+            const std::size_t end = macroEnd(text, i);
             const std::u16string_view name = text.substr(i + 2, end - (i + 2));
-            if (name.empty())
-                report(i, "key macro \"%K\" without a key name");
-            else if (!isMacroName(name))
-                report(i, "unknown key macro \"%K" + ascii(name) + "\"");
+            if (!macroCaption(name))
+                report(i, end - i, unknownMacroMessage(name));
         } else if (isAsciiLetter(next)) {
-            report(i, "\"%" + ascii(text.substr(i + 1, 1)) +
-                          "\" is no colour tag (the tags are %W %P %Y %R %G %B %p)");
+            report(i, 2,
+                   "\"%" + ascii(text.substr(i + 1, 1)) +
+                       "\" is no colour tag (the tags are %W %P %Y %R %G %B %p)");
         }
+        show(c);
         ++i;
     }
 
     if (!anyHeader)
-        findings.insert(findings.begin(), {1, 1, "no header line (a line that starts with '#')"});
+        findings.insert(findings.begin(), {1, 1, "no header line (a line that starts with '#')", 0,
+                                           1, DroppedUnit::None, 0});
     else if (!firstLineIsHeader)
-        findings.insert(findings.begin(), {1, 1, "the first line is no header line"});
+        findings.insert(findings.begin(),
+                        {1, 1, "the first line is no header line", 0, 1, DroppedUnit::None, 0});
     return findings;
+}
+
+std::size_t textIndexOf(std::u16string_view line, const LintFinding& finding)
+{
+    const std::size_t n = line.size();
+    std::size_t i = 0;
+    std::size_t shown = 0;
+    std::size_t percents = 0;
+    std::size_t tags = 0;
+    while (i < n) {
+        const std::size_t dropped = line[i] == u'%' ? droppedAtPercent(line, i) : 0;
+        if (dropped == 0) {
+            if (shown + 1 == finding.visibleColumn && finding.dropped == DroppedUnit::None)
+                return i;
+            ++shown;
+            percents = tags = 0;
+            ++i;
+            continue;
+        }
+        if (shown + 1 == finding.visibleColumn) {
+            const bool percent = dropped == 1;
+            if (percent && finding.dropped == DroppedUnit::Percent &&
+                percents == finding.droppedBefore)
+                return i;
+            if (!percent && finding.dropped == DroppedUnit::Tag && tags == finding.droppedBefore)
+                return i;
+        }
+        ++(dropped == 1 ? percents : tags);
+        i += dropped;
+    }
+    return n;
+}
+
+std::optional<MacroSpan> macroAt(std::u16string_view line, std::size_t index)
+{
+    if (index >= line.size())
+        return std::nullopt;
+    for (std::size_t s = index + 1; s-- > 0;) {
+        if (line[s] == u'%') {
+            if (s + 1 >= line.size() || line[s + 1] != u'K')
+                return std::nullopt;
+            const std::size_t end = macroEnd(line, s);
+            if (index >= end)
+                return std::nullopt;
+            const std::u16string_view name = line.substr(s + 2, end - (s + 2));
+            if (const auto caption = macroCaption(name))
+                return MacroSpan{s, end - s, true, std::string(*caption)};
+            return MacroSpan{s, end - s, false, unknownMacroMessage(name)};
+        }
+        if (!isMacroNameChar(line[s]))
+            return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 } // namespace skyrend
