@@ -206,8 +206,11 @@ std::size_t textIndexOf(std::u16string_view line, const LintFinding& finding)
     std::size_t shown = 0;
     std::size_t percents = 0;
     std::size_t tags = 0;
-    while (i < n) {
+    std::size_t gapStart = n; // where the dropped things before the wanted character start
+    while (i < n && shown < finding.visibleColumn) {
         const std::size_t dropped = line[i] == u'%' ? droppedAtPercent(line, i) : 0;
+        if (shown + 1 == finding.visibleColumn && gapStart == n)
+            gapStart = i;
         if (dropped == 0) {
             if (shown + 1 == finding.visibleColumn && finding.dropped == DroppedUnit::None)
                 return i;
@@ -227,7 +230,9 @@ std::size_t textIndexOf(std::u16string_view line, const LintFinding& finding)
         ++(dropped == 1 ? percents : tags);
         i += dropped;
     }
-    return n;
+    // A tag the save itself wrote (only in a line the reader takes for a header although the
+    // editor does not): the place it stands.
+    return std::min(gapStart, n);
 }
 
 std::optional<MacroSpan> macroAt(std::u16string_view line, std::size_t index)

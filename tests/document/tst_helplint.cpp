@@ -167,7 +167,8 @@ private slots:
     void findingsMapBackOntoTheEditorsText()
     {
         const std::u16string alphabet = u"%%%#KRGpbqx_B1 \u4e2d";
-        const std::u16string words[] = {u"%KB_WARP", u"%KEsc", u"%Kno", u"%%", u"\r\n", u"#"};
+        const std::u16string words[] = {u"%KB_WARP", u"%KEsc", u"%Kno", u"%%",
+                                        u"%%R",      u"\r\n",  u"#"};
         const ColorRef colors[] = {ColorValues[Red], ColorValues[Green], ColorValues[Blue],
                                    0x00123456};
         std::mt19937 random(1010);
@@ -188,16 +189,26 @@ private slots:
             const std::u16string saved = encodeHelpText(doc);
             const std::vector<std::size_t> savedLines = lineStarts(saved);
             const std::vector<std::size_t> textLines = lineStarts(doc.text);
+            std::size_t lastLine = 0, lastAt = 0; // findings of a line come in its order
             for (const LintFinding& f : lintHelpFile(saved)) {
+                if (f.length == 0)
+                    continue; // a fault of the whole file
                 const std::size_t from = savedLines.at(f.line - 1) + f.column - 1;
                 const std::size_t lineEnd =
                     f.line < textLines.size() ? textLines[f.line] - 2 : doc.text.size();
                 const std::u16string_view line = std::u16string_view(doc.text).substr(
                     textLines.at(f.line - 1), lineEnd - textLines.at(f.line - 1));
                 const std::size_t at = textIndexOf(line, f);
-                if (at + f.length > line.size())
-                    qDebug() << QString::fromStdU16String(doc.text) << QString::fromStdU16String(saved) << f.line << f.column << f.visibleColumn << at << f.message.c_str();
+                // A tag the save wrote into a line that only the reader takes for a header
+                // (a dropped '%' before its '#') is nowhere in the editor's text.
+                if (f.dropped == DroppedUnit::Tag && !line.starts_with(u'#')) {
+                    QVERIFY(at < line.size());
+                    continue;
+                }
                 QVERIFY2(at + f.length <= line.size(), qPrintable(QString::number(round)));
+                QVERIFY2(f.line != lastLine || at > lastAt, qPrintable(QString::number(round)));
+                lastLine = f.line;
+                lastAt = at;
                 QVERIFY2(line.substr(at, f.length) == saved.substr(from, f.length),
                          qPrintable(QStringLiteral("round %1: %2")
                                         .arg(round)
