@@ -42,12 +42,18 @@ std::optional<std::string> readWholeFile(const fs::path& path, std::string& byte
     const auto size = fs::file_size(path, ec);
     if (!ec && fs::is_regular_file(path, ec))
         bytes.reserve(std::size_t(size));
+    return readWholeStream(f, bytes);
+}
+
+std::optional<std::string> readWholeStream(std::FILE* stream, std::string& bytes)
+{
     char buffer[1 << 16];
     for (;;) {
-        const std::size_t got = std::fread(buffer, 1, sizeof buffer, f);
+        errno = 0;
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, stream);
         bytes.append(buffer, got);
         if (got < sizeof buffer) {
-            if (std::ferror(f)) {
+            if (std::ferror(stream)) {
                 const int error = errno ? errno : EIO;
                 bytes.clear();
                 return reasonOf(error);

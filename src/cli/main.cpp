@@ -7,6 +7,7 @@
 #include "document/HelpFormat.h"
 #include "document/HelpLint.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -45,6 +46,9 @@ Commands:
                            opened and saved without edits.
   check FILE...            Report faults as FILE:LINE:COLUMN: MESSAGE.
 
+A FILE or JSONFILE of "-" is read from standard input, so the commands work in a pipeline:
+  skyrend-f1 decode Commands.hlp | ... | skyrend-f1 encode - > Commands.hlp.new
+
 Options:
   -h, --help               Show this text.
   --version                Show the version.
@@ -76,8 +80,19 @@ bool writeStdout(std::string_view bytes)
     return true;
 }
 
+// A file name of "-" stands for standard input, so the tool can stand in a pipeline.
+constexpr std::string_view kStandardInput = "-";
+
 bool readFileOrComplain(const std::string& name, std::string& bytes)
 {
+    if (name == kStandardInput) {
+        bytes.clear();
+        if (const auto reason = readWholeStream(stdin, bytes)) {
+            printError("cannot read standard input: " + *reason);
+            return false;
+        }
+        return true;
+    }
     if (const auto reason = readWholeFile(fs::path(name), bytes)) {
         printError("cannot read '" + name + "': " + *reason);
         return false;
@@ -177,6 +192,8 @@ int runCheck(const std::vector<std::string>& files)
 {
     if (files.empty())
         return usageError("check needs at least one FILE");
+    if (std::count(files.begin(), files.end(), kStandardInput) > 1)
+        return usageError("check reads standard input ('-') only once");
     bool anyError = false;
     bool anyFinding = false;
     for (const std::string& name : files) {
@@ -202,8 +219,9 @@ int runCheck(const std::vector<std::string>& files)
 int main(int argc, char** argv)
 {
 #ifdef _WIN32
-    // Help files are bytes; no CR may be added before LF.
+    // Help files are bytes; no CR may be added before LF, nor taken away.
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stdin), _O_BINARY);
 #endif
     // Options may stand anywhere before "--"; after it every word is a file name.
     std::string command;

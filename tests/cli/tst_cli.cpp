@@ -16,10 +16,17 @@ struct Result {
     QByteArray err;
 };
 
-Result run(const QStringList& args)
+// Runs the tool with `input` on its standard input, or the file `inputFile` when one is named.
+Result run(const QStringList& args, const QByteArray& input = {}, const QString& inputFile = {})
 {
     QProcess p;
+    if (!inputFile.isEmpty())
+        p.setStandardInputFile(inputFile);
     p.start(QStringLiteral(SKYREND_BIN_DIR "/skyrend-f1"), args);
+    if (inputFile.isEmpty()) {
+        p.write(input);
+        p.closeWriteChannel();
+    }
     Result r;
     if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
         return r;
@@ -96,6 +103,11 @@ private slots:
                                        << "belongs to normalize";
         QTest::newRow("check without files") << QStringList{"check"} << 2 << ""
                                              << "at least one";
+        QTest::newRow("standard input twice") << QStringList{"check", "-", "x", "-"} << 2 << ""
+                                              << "only once";
+        QTest::newRow("help names standard input")
+            << QStringList{"--help"} << 0 << "skyrend-f1 encode -"
+            << "";
     }
     void usage()
     {
@@ -128,6 +140,91 @@ private slots:
             QVERIFY(r.out.isEmpty());
             QVERIFY2(isOneLine(r.err) && r.err.contains(path.toUtf8()), r.err.constData());
         }
+    }
+
+    // "-" reads standard input: every command gives what it gives for the same bytes in a file,
+    // with "-" where it names the file. "@" in the arguments is where the input goes.
+    void standardInputActsAsAFile_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("input");
+        const QByteArray sample = readAll(fixture("commands.hlp"));
+        const QByteArray faulty = readAll(fixture("faulty.hlp"));
+        // Random bytes with many tags and line breaks, longer than one read.
+        QRandomGenerator random(7);
+        QByteArray noise;
+        const char pieces[][4] = {"%R", "%K", "%", "#", "\r\n", "\n", "\r", "%%", "\x80", "a"};
+        while (noise.size() < 300000)
+            noise += random.bounded(4) == 0 ? QByteArray(1, char(random.bounded(256)))
+                                            : QByteArray(pieces[random.bounded(10)]);
+        const QByteArray sampleJson = run({"decode", fixture("commands.hlp")}).out;
+        QVERIFY(!sampleJson.isEmpty());
+
+        QTest::newRow("decode") << QStringList{"decode", "@"} << sample;
+        QTest::newRow("decode, nothing") << QStringList{"decode", "@"} << QByteArray();
+        QTest::newRow("decode, random bytes") << QStringList{"decode", "@"} << noise;
+        QTest::newRow("encode") << QStringList{"encode", "@"} << sampleJson;
+        QTest::newRow("encode, unkeepable")
+            << QStringList{"encode", "@"}
+            << j("{'text':'x%Ry','runs':[{'start':0,'length':4,'color':'G'}]}");
+        QTest::newRow("encode, malformed") << QStringList{"encode", "@"} << j("{'text':'a'");
+        QTest::newRow("normalize") << QStringList{"normalize", "@"} << noise;
+        QTest::newRow("normalize to a file")
+            << QStringList{"normalize", "@", "-o", "<out>"} << sample;
+        QTest::newRow("check") << QStringList{"check", "@"} << faulty;
+        QTest::newRow("check among files")
+            << QStringList{"check", fixture("faulty.hlp"), "@", fixture("commands.hlp")} << faulty;
+        QTest::newRow("after --") << QStringList{"check", "--", "@"} << faulty;
+    }
+    void standardInputActsAsAFile()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, input);
+        const QString file = temp("stdin-twin.hlp");
+        QVERIFY(writeAll(file, input));
+        auto runWith = [&](const QString& name, const QByteArray& stdinBytes, const QString& out) {
+            QStringList a = args;
+            a.replaceInStrings(QStringLiteral("@"), name);
+            a.replaceInStrings(QStringLiteral("<out>"), out);
+            QFile::remove(out);
+            Result r = run(a, stdinBytes);
+            // Names of the input read as "-", so the two runs can be compared.
+            r.out.replace(file.toUtf8(), "-");
+            r.err.replace(file.toUtf8(), "-");
+            return std::pair{r, readAll(out)};
+        };
+        const auto [fromFile, fileOut] = runWith(file, {}, temp("out-file.hlp"));
+        const auto [fromStdin, stdinOut] = runWith("-", input, temp("out-stdin.hlp"));
+        QVERIFY2(fromFile.code >= 0, "the tool did not end normally");
+        QCOMPARE(fromStdin.code, fromFile.code);
+        QCOMPARE(fromStdin.err, fromFile.err);
+        QVERIFY(fromStdin.out == fromFile.out);
+        QCOMPARE(stdinOut, fileOut);
+        QVERIFY(!fromStdin.err.contains("cannot read"));
+    }
+
+    // The pipeline of the manual: decode, a change to the JSON, encode from standard input.
+    void pipeline()
+    {
+        const Result decoded = run({"decode", fixture("commands.hlp")});
+        QCOMPARE(decoded.code, 0);
+        const QByteArray changed = QByteArray(decoded.out).replace("Warning:", "Caution:");
+        QVERIFY(changed != decoded.out);
+        const Result encoded = run({"encode", "-"}, changed);
+        QCOMPARE(encoded.code, 0);
+        QCOMPARE(encoded.out,
+                 QByteArray(readAll(fixture("commands.hlp"))).replace("Warning:", "Caution:"));
+    }
+
+    void unreadableStandardInput_data() { unreadableInput_data(); }
+    void unreadableStandardInput()
+    {
+        QFETCH(QString, command);
+        const Result r = run({command, "-"}, {}, m_dir.path()); // a folder cannot be read
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY2(isOneLine(r.err) && r.err.contains("cannot read standard input"),
+                 r.err.constData());
     }
 
     void decodes_data()
