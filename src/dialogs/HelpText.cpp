@@ -3,7 +3,9 @@
 #include "document/Palette.h"
 #include "editor/frmMain.h"
 
-QString helpText()
+#include <QDir>
+
+QString helpText(const QString& settingsFile)
 {
     const QString crlf = QStringLiteral("\r\n");
     QString text;
@@ -36,11 +38,14 @@ QString helpText()
         text += QLatin1Char(skyrend::ColorLetters[row]) + QStringLiteral("-") +
                 QString::fromLatin1(name.data(), qsizetype(name.size())) + crlf;
     }
+    // An installed copy keeps its settings away from the program: say where.
+    text += crlf + QStringLiteral("Settings and recent files: ") +
+            QDir::toNativeSeparators(settingsFile) + crlf;
     return text;
 }
 
 void frmMain::menu_HelpFile_Click()
 {
-    platform::showMessage(desktop_, this, helpText(), QStringLiteral("EZ Help"),
+    platform::showMessage(desktop_, this, helpText(settingsFile()), QStringLiteral("EZ Help"),
                           platform::Icon::Information);
 }

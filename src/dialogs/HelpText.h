@@ -2,5 +2,6 @@
 
 #include <QString>
 
-// The "EZ Help" text, with the list of colour tags made from the palette.
-QString helpText();
+// The "EZ Help" text, with the list of colour tags made from the palette and, last, where the
+// settings are kept (`settingsFile`, shown with the platform's separators).
+QString helpText(const QString& settingsFile);

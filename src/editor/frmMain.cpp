@@ -166,6 +166,11 @@ void frmMain::Form_Load()
 {
     AppFolder = folderWithSeparator(
         programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_);
+    // A folder given by the caller (tests) keeps config.ini, whatever the build's layout.
+    SettingsFolder =
+        skyrend::settingsFolder(programFolder_.isEmpty() ? skyrend::builtSettingsLayout()
+                                                         : skyrend::SettingsLayout::Portable,
+                                AppFolder);
     AppVersion = QStringLiteral("v.%1.%2").arg(SKYREND_VERSION_MAJOR).arg(SKYREND_VERSION_MINOR);
     BuildMenus();
     rEdit->setSelColor(skyrend::ColorValues[skyrend::Green]);

@@ -2,6 +2,7 @@
 
 #include "editor/RichTextBox.h"
 #include "editor/StatusLabel.h"
+#include "files/SettingsFolder.h"
 #include "platform/CommonDialog.h"
 #include "platform/Desktop.h"
 
@@ -31,8 +32,9 @@ public:
     ~frmMain() override;
 
     // ---- Document state ------------------------------------------------------------------
-    QString AppFolder;  // ends with the platform's separator
-    QString AppVersion; // "v.1.2"
+    QString AppFolder;      // ends with the platform's separator
+    QString SettingsFolder; // where config.ini lives, ends with "/"
+    QString AppVersion;     // "v.1.2"
     QString CurrentFile;
     QString DocTitle;
     qint16 UntitledCount = 0;
@@ -121,7 +123,8 @@ public:
     bool sessionEnding(bool mayAsk);
     void LoadRecentMenu();
     void menu_ResetList_Click();
-    QString settingsFile() const { return AppFolder + QStringLiteral("config.ini"); }
+    // config.ini: in SettingsFolder, which is made when it does not exist yet.
+    QString settingsFile() const { return skyrend::settingsFileIn(SettingsFolder); }
 
     // ---- Dialogs (dialogs/) ----------------------------------------------------------------
     void menu_HelpFile_Click();

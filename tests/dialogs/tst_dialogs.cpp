@@ -110,9 +110,12 @@ private slots:
         };
         for (const QString& line : kHelpColourLines)
             lines << line;
-        const QString expected = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 
         WindowFixture f;
+        // The fixture's program folder holds config.ini.
+        lines << ""
+              << "Settings and recent files: " + f.dir.filePath(QStringLiteral("config.ini"));
+        const QString expected = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
         f.desktop.answer(platform::Button::Ok);
         if (fromMenu)
             f.w().menu_HelpFile->trigger();
