@@ -19,6 +19,25 @@ SKYREND_PACKAGES=(
     xdotool
 )
 
+# Building the Debian package (./package, and the test that checks it, which ./test runs):
+# dpkg-shlibdeps works out its dependencies; the test validates the desktop entry, the file type
+# and the man pages and reads the package's fields. ccache lets the package's second build reuse
+# the objects of the first.
+SKYREND_PACKAGING_PACKAGES=(
+    dpkg-dev
+    desktop-file-utils
+    libxml2-utils
+    shared-mime-info
+    man-db
+    groff-base
+    ccache
+)
+
+# Drawing the PNG icons from the SVG one (packaging/icons/render.sh).
+SKYREND_ICON_PACKAGES=(
+    librsvg2-bin
+)
+
 # Taking the README's screenshot: xwd grabs the window, ImageMagick turns it into a PNG.
 SKYREND_SCREENSHOT_PACKAGES=(
     x11-apps

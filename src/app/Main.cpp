@@ -63,6 +63,8 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skyrend F1 Editor"));
+    // Ties the window to its desktop entry (and icon) where the desktop asks, as Wayland does.
+    QGuiApplication::setDesktopFileName(QStringLiteral("skyrend-f1-editor"));
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2").arg(SKYREND_VERSION_MAJOR).arg(SKYREND_VERSION_MINOR));
     return Main(app, file);
