@@ -151,7 +151,7 @@ for page in skyrend-f1 skyrend-f1-editor; do
     grep -q "^NAME" "$work/$page.txt" || fail "$page renders without a NAME section"
     # Every option and command that --help lists is in the page.
     "$root/usr/bin/$page" --help >"$work/$page.help" || fail "$page --help failed"
-    words=$(grep -oE '(^|[[:space:],])--?[a-z][a-z-]*' "$work/$page.help" | tr -d ' ,' | sort -u)
+    words=$(grep -oE '(^|[][:space:],[])--?[a-z][a-z-]*' "$work/$page.help" | tr -d ' ,[' | sort -u)
     if [ "$page" = skyrend-f1 ]; then
         words+=$'\n'$(sed -n 's/^  \([a-z]\+\) [A-Z].*/\1/p' "$work/$page.help")
     fi
