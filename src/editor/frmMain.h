@@ -26,7 +26,8 @@ class frmMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    // `programFolder` is where config.ini lives; empty means the executable's folder.
+    // `programFolder` is the program's folder, and config.ini lives there. Empty means the
+    // executable's folder, with config.ini where the build's layout puts it.
     explicit frmMain(platform::Desktop& desktop, const QString& programFolder = {},
                      QWidget* parent = nullptr);
     ~frmMain() override;
