@@ -26,6 +26,8 @@ int Main(QApplication& app, const QString& file)
     window.show();
     if (!file.isEmpty())
         QTimer::singleShot(0, &window, [&window, file] { window.OpenFile(file); });
+    else
+        QTimer::singleShot(0, &window, &frmMain::recoverAtStart);
     return app.exec();
 }
 

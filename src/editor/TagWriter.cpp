@@ -34,6 +34,8 @@ bool frmMain::menu_Save_Click()
         return false;
     if (CurrentFile.isEmpty() || DocTitle.isEmpty())
         return menu_SaveAs_Click();
+    if (!mayOverwrite(CurrentFile))
+        return false;
 
     if (!rEdit->headerLineBefore(rEdit->TextLength())) {
         platform::showMessage(

@@ -45,6 +45,7 @@ frmMain::frmMain(platform::Desktop& desktop, const QString& programFolder, QWidg
     createControls();
     createMenus();
     Form_Load();
+    createSafetyNet();
 }
 
 frmMain::~frmMain() = default;

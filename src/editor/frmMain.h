@@ -16,6 +16,7 @@ class QAction;
 class QMenu;
 class QSessionManager;
 class InputBlocker;
+class SafetyNet;
 
 // The main window. Its handlers live beside their subsystems:
 //   editor/   frmMain.cpp (start-up, layout, title), EditBoxHandlers.cpp, ColorText.cpp,
@@ -132,6 +133,12 @@ public:
     void menu_About_Click();
     void menu_Config_Click();
 
+    // ---- Safety net (safety/SafetyWiring.cpp) ----------------------------------------------
+    // Offers the newest recovery copy an editor that did not exit cleanly left behind.
+    void recoverAtStart();
+    // Asked before Save writes over `path`: false when it changed on disk and the user declines.
+    bool mayOverwrite(const QString& path);
+
     // A load or save is running: input is refused until it ends.
     bool isBusy() const { return activity_ != Activity::Idle; }
 
@@ -144,6 +151,8 @@ signals:
     void fileSaved(const QString& path);
     // New emptied the box: an untitled document.
     void documentCleared();
+    // "Save?" was answered No: the unsaved edits are dropped on purpose.
+    void editsDiscarded();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -179,6 +188,7 @@ private:
 
     void createControls();
     void createMenus();
+    void createSafetyNet();
     // Asks about unsaved edits before the document is replaced or the window closes. True
     // when the command may go on (No, or Yes and the file was written).
     bool confirmDiscard();
@@ -196,4 +206,5 @@ private:
     int quietEdits_ = 0;
     bool closeWhenIdle_ = false; // a close came while busy
     bool closeApproved_ = false; // the session's end already asked about unsaved edits
+    SafetyNet* safetyNet_ = nullptr; // a child object
 };

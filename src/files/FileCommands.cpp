@@ -18,6 +18,7 @@ bool frmMain::confirmDiscard()
         platform::Button::Yes);
     switch (answer) {
     case platform::Button::No:
+        emit editsDiscarded();
         return true;
     case platform::Button::Yes: {
         const QString proposed = CD1.FileName;

@@ -10,7 +10,7 @@ QString programTitle()
 Button showMessage(Desktop& desktop, QWidget* parent, const QString& text, const QString& title,
                    Icon icon, Buttons buttons, std::optional<Button> defaultButton)
 {
-    return desktop.messageBox(parent, MessageBox{text, title, icon, buttons, defaultButton});
+    return desktop.messageBox(parent, MessageBox{text, title, icon, buttons, defaultButton, {}});
 }
 
 } // namespace platform

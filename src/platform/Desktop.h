@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -21,6 +22,7 @@ struct MessageBox {
     Icon icon = Icon::None;
     Buttons buttons = Buttons::Ok;
     std::optional<Button> defaultButton; // none: the first button
+    QStringList buttonTexts;             // own captions for the buttons, in their order
 };
 
 // What the program needs from the desktop. The window gets one of these from its creator, so

@@ -65,8 +65,11 @@ Button QtDesktop::messageBox(QWidget* parent, const MessageBox& box)
     mb.setWindowTitle(box.title.isEmpty() ? programTitle() : box.title);
     mb.setText(box.text);
     const QList<Button> buttons = buttonsOf(box.buttons);
-    for (Button b : buttons)
-        mb.addButton(toQt(b));
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        QPushButton* button = mb.addButton(toQt(buttons[i]));
+        if (i < box.buttonTexts.size())
+            button->setText(box.buttonTexts[i]);
+    }
     mb.setDefaultButton(toQt(box.defaultButton.value_or(buttons.front())));
     // Closing the box by its frame counts as the "no" answer of its kind.
     if (buttons.contains(Button::Cancel))
