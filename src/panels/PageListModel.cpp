@@ -1,0 +1,121 @@
+#include "panels/PageListModel.h"
+
+#include "document/HelpPages.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
+
+namespace panels {
+
+PageListModel::PageListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+QList<PageListModel::Page> PageListModel::pagesOf(const QTextDocument& document)
+{
+    QList<Page> pages;
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+        // Only the first character is looked at; most lines are no header.
+        if (document.characterAt(b.position()) != QChar(skyrend::HeaderMark))
+            continue;
+        const QString line = b.text();
+        const std::u16string_view title = skyrend::pageTitle(
+            {reinterpret_cast<const char16_t*>(line.utf16()), std::size_t(line.size())});
+        pages.append(
+            {b.blockNumber(), QString::fromUtf16(title.data(), qsizetype(title.size())), 0, false});
+    }
+    const bool textAbove = pages.isEmpty() ? !document.isEmpty() : pages.front().block > 0;
+    if (textAbove)
+        pages.prepend({0, tr("(before the first page)"), 0, true});
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        const int end = i + 1 < pages.size() ? pages[i + 1].block : document.blockCount();
+        pages[i].lines = end - pages[i].block;
+    }
+    return pages;
+}
+
+void PageListModel::setPages(QList<Page> pages)
+{
+    if (pages.size() != pages_.size()) {
+        beginResetModel();
+        pages_ = std::move(pages);
+        endResetModel();
+        return;
+    }
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        if (pages[i] == pages_[i])
+            continue;
+        pages_[i] = std::move(pages[i]);
+        emit dataChanged(index(int(i), 0), index(int(i), ColumnCount - 1));
+    }
+}
+
+int PageListModel::rowOfBlock(int block) const
+{
+    const auto after = std::upper_bound(pages_.begin(), pages_.end(), block,
+                                        [](int b, const Page& p) { return b < p.block; });
+    if (after == pages_.begin())
+        return pages_.isEmpty() ? -1 : 0;
+    return int(after - pages_.begin()) - 1;
+}
+
+int PageListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(pages_.size());
+}
+
+int PageListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant PageListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= pages_.size())
+        return {};
+    const Page& page = pages_[index.row()];
+    if (index.column() == TitleColumn) {
+        if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole)
+            return page.title;
+        if (role == Qt::FontRole && page.beforeFirstPage) {
+            QFont italic;
+            italic.setItalic(true);
+            return italic;
+        }
+    } else if (index.column() == LinesColumn) {
+        if (role == Qt::DisplayRole)
+            return page.lines;
+        if (role == Qt::TextAlignmentRole)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    return {};
+}
+
+QVariant PageListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    return section == TitleColumn ? tr("Page") : tr("Lines");
+}
+
+Qt::ItemFlags PageListModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == TitleColumn && index.row() < pages_.size() &&
+        !pages_[index.row()].beforeFirstPage)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool PageListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    const QString title = value.toString();
+    if (title == pages_[index.row()].title)
+        return false;
+    emit renameRequested(pages_[index.row()].block, title);
+    return true;
+}
+
+} // namespace panels

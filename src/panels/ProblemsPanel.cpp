@@ -1,0 +1,148 @@
+#include "panels/ProblemsPanel.h"
+
+#include "document/HelpFormat.h"
+#include "document/HelpLint.h"
+
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QStringListModel>
+#include <QTextBlock>
+
+#include <algorithm>
+
+namespace panels {
+namespace {
+
+// Marks drawn at once at most: Qt looks at every mark for every line it paints.
+constexpr int kMaxMarks = 2000;
+
+// Where a finding in the saved file stands in the edit box. Lines are the same (tags hold no
+// line breaks); within a line, tags and what a load drops are skipped.
+void place(const QTextDocument& document, const skyrend::LintFinding& f, ProblemsPanel::Problem& p)
+{
+    QTextBlock block = document.findBlockByNumber(int(f.line) - 1);
+    if (!block.isValid())
+        block = document.lastBlock();
+    const QString text = block.text();
+    const std::u16string_view line(reinterpret_cast<const char16_t*>(text.utf16()),
+                                   std::size_t(text.size()));
+    const std::size_t at = skyrend::textIndexOf(line, f);
+    // A fault of the whole file is marked on the first character.
+    const std::size_t length = std::max<std::size_t>(f.length, 1);
+    p.position = block.position() + int(at);
+    p.length = int(std::min(length, line.size() - at));
+}
+
+} // namespace
+
+ProblemsPanel::ProblemsPanel(QPlainTextEdit& box, std::function<skyrend::ColoredText()> read,
+                             QWidget* parent)
+    : QDockWidget(tr("Problems"), parent), box_(box), read_(std::move(read)),
+      model_(new QStringListModel(this)), view_(new QListView(this))
+{
+    setObjectName(QStringLiteral("problemsPanel"));
+    view_->setObjectName(QStringLiteral("problemList"));
+    view_->setModel(model_);
+    view_->setUniformItemSizes(true);
+    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view_->setSelectionMode(QAbstractItemView::SingleSelection);
+    setWidget(view_);
+
+    // Enter and double-click (styles differ in which of the two signals a double-click sends).
+    auto go = [this](const QModelIndex& index) { goTo(index.row()); };
+    connect(view_, &QAbstractItemView::activated, this, go);
+    connect(view_, &QAbstractItemView::doubleClicked, this, go);
+    connect(box_.verticalScrollBar(), &QScrollBar::valueChanged, this, &ProblemsPanel::updateMarks);
+    box_.viewport()->installEventFilter(this); // a taller view shows more lines to mark
+}
+
+bool ProblemsPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == box_.viewport() && event->type() == QEvent::Resize && !problems_.isEmpty())
+        updateMarks();
+    return QDockWidget::eventFilter(watched, event);
+}
+
+void ProblemsPanel::refresh()
+{
+    const skyrend::ColoredText doc = read_();
+    const std::vector<skyrend::LintFinding> findings =
+        skyrend::lintHelpFile(skyrend::encodeHelpText(doc));
+    const QTextDocument& document = *box_.document();
+    QList<Problem> problems;
+    QStringList rows;
+    problems.reserve(qsizetype(findings.size()));
+    rows.reserve(qsizetype(findings.size()));
+    for (const skyrend::LintFinding& f : findings) {
+        Problem p{int(f.line), int(f.column), QString::fromStdString(f.message), 0, 0};
+        place(document, f, p);
+        rows.append(QStringLiteral("%1:%2  %3").arg(p.line).arg(p.column).arg(p.message));
+        problems.append(std::move(p));
+    }
+    problems_ = std::move(problems);
+    if (rows != model_->stringList())
+        model_->setStringList(rows);
+    updateMarks();
+    if (count_ != problems_.size()) {
+        count_ = int(problems_.size());
+        emit countChanged(count_);
+    }
+}
+
+QStringList ProblemsPanel::rows() const
+{
+    return model_->stringList();
+}
+
+QString ProblemsPanel::messageAt(int position) const
+{
+    // Problems are in file order; a fault starts at or before `position`.
+    auto it = std::upper_bound(problems_.begin(), problems_.end(), position,
+                               [](int pos, const Problem& p) { return pos < p.position; });
+    while (it != problems_.begin()) {
+        --it;
+        if (position < it->position + it->length)
+            return it->message;
+        if (box_.document()->findBlock(it->position) != box_.document()->findBlock(position))
+            break; // faults never span lines
+    }
+    return {};
+}
+
+void ProblemsPanel::updateMarks()
+{
+    QList<QTextEdit::ExtraSelection> marks;
+    if (!problems_.isEmpty()) {
+        const QRect r = box_.viewport()->rect();
+        const int first = box_.cursorForPosition(r.topLeft()).block().position();
+        const QTextBlock lastBlock = box_.cursorForPosition(r.bottomRight()).block();
+        const int last = lastBlock.position() + lastBlock.length();
+        auto it = std::lower_bound(problems_.begin(), problems_.end(), first,
+                                   [](const Problem& p, int pos) { return p.position < pos; });
+        QTextCharFormat wavy;
+        wavy.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        wavy.setUnderlineColor(QColor(0xFF, 0x40, 0x40));
+        for (; it != problems_.end() && it->position < last && marks.size() < kMaxMarks; ++it) {
+            if (it->length <= 0)
+                continue;
+            QTextCursor c(box_.document());
+            c.setPosition(it->position);
+            c.setPosition(it->position + it->length, QTextCursor::KeepAnchor);
+            marks.append({c, wavy});
+        }
+    }
+    box_.setExtraSelections(marks);
+}
+
+void ProblemsPanel::goTo(int row)
+{
+    if (row < 0 || row >= problems_.size())
+        return;
+    QTextCursor c(box_.document());
+    c.setPosition(std::min(problems_[row].position, box_.document()->characterCount() - 1));
+    box_.setTextCursor(c);
+    box_.setFocus();
+}
+
+} // namespace panels

@@ -1,0 +1,119 @@
+#include "panels/SidePanels.h"
+
+#include "editor/RichTextBox.h"
+#include "files/IniFile.h"
+#include "panels/PageListModel.h"
+#include "panels/PagesPanel.h"
+#include "panels/ProblemCountLabel.h"
+#include "panels/ProblemsPanel.h"
+#include "panels/TextTips.h"
+
+#include <QAction>
+#include <QListView>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace panels {
+namespace {
+
+const QString kSection = QStringLiteral("Panels");
+const QString kPagesKey = QStringLiteral("Pages");
+const QString kProblemsKey = QStringLiteral("Problems");
+
+} // namespace
+
+SidePanels::SidePanels(QMainWindow& window, RichTextBox& box, QWidget& statusArea,
+                       std::function<QString()> settingsFile)
+    : QObject(&window), window_(window), box_(box), settingsFile_(std::move(settingsFile))
+{
+    pages = new PagesPanel(box_, &window_);
+    problems = new ProblemsPanel(
+        box_, [this] { return box_.coloredText(); }, &window_);
+    problemCount = new ProblemCountLabel(&statusArea);
+    tips = new TextTips(box_, *problems, this);
+    window_.addDockWidget(Qt::LeftDockWidgetArea, pages);
+    window_.addDockWidget(Qt::BottomDockWidgetArea, problems);
+
+    // Shown at first start: Pages; Problems when asked for.
+    const skyrend::IniFile ini = skyrend::IniFile::load(settingsFile_());
+    const QString pagesShown = ini.value(kSection, kPagesKey);
+    const QString problemsShown = ini.value(kSection, kProblemsKey);
+    pages->setVisible(pagesShown != QStringLiteral("0"));
+    problems->setVisible(problemsShown == QStringLiteral("1"));
+    window_.resizeDocks({pages}, {kPagesWidth}, Qt::Horizontal);
+    window_.resizeDocks({problems}, {kProblemsHeight}, Qt::Vertical);
+    // At first start the window grows by the page list, so the text keeps its designed size.
+    if (pagesShown.isEmpty() && pages->isVisibleTo(&window_))
+        window_.resize(window_.width() + kPagesWidth, window_.height());
+
+    showPages = pages->toggleViewAction();
+    showPages->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+    showProblems = problems->toggleViewAction();
+    showProblems->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+    connect(showPages, &QAction::toggled, this, [this](bool on) { remember(kPagesKey, on); });
+    connect(showProblems, &QAction::toggled, this, [this](bool on) { remember(kProblemsKey, on); });
+
+    nextPage = new QAction(tr("Next Page"), this);
+    nextPage->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Down));
+    connect(nextPage, &QAction::triggered, pages, &PagesPanel::nextPage);
+    previousPage = new QAction(tr("Previous Page"), this);
+    previousPage->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
+    connect(previousPage, &QAction::triggered, pages, &PagesPanel::previousPage);
+    // The keys work in the text even before the View menu exists.
+    window_.addAction(nextPage);
+    window_.addAction(previousPage);
+
+    timer_.setSingleShot(true);
+    timer_.setInterval(kPauseMs);
+    connect(&timer_, &QTimer::timeout, this, &SidePanels::refreshNow);
+    connect(&box_, &RichTextBox::Change, &timer_, qOverload<>(&QTimer::start));
+    connect(pages, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible && pagesStale_ && !timer_.isActive())
+            refreshNow();
+    });
+
+    connect(problems, &ProblemsPanel::countChanged, problemCount, &ProblemCountLabel::setCount);
+    connect(problemCount, &ProblemCountLabel::clicked, this, [this] {
+        problems->show();
+        problems->raise();
+        problems->view().setFocus();
+    });
+    refreshNow();
+}
+
+QMenu* SidePanels::createViewMenu(QMenuBar& bar, QAction* before)
+{
+    auto* menu = new QMenu(tr("&View"), &bar);
+    menu->addAction(showPages);
+    menu->addAction(showProblems);
+    menu->addSeparator();
+    menu->addAction(nextPage);
+    menu->addAction(previousPage);
+    bar.insertMenu(before, menu);
+    return menu;
+}
+
+void SidePanels::refreshNow()
+{
+    timer_.stop();
+    // A hidden page list waits until it is shown; the problem count is always in view.
+    if (pages->isVisible() || !window_.isVisible()) {
+        pages->refresh();
+        pagesStale_ = false;
+    } else {
+        pagesStale_ = true;
+    }
+    problems->refresh();
+}
+
+void SidePanels::remember(const QString& key, bool shown)
+{
+    // Docks are hidden too when the window goes away; that is no choice of the user's.
+    if (!window_.isVisible())
+        return;
+    skyrend::WriteINI(kSection, key, shown ? QStringLiteral("1") : QStringLiteral("0"),
+                      settingsFile_());
+}
+
+} // namespace panels

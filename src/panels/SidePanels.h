@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+class QAction;
+class QMainWindow;
+class QMenu;
+class QMenuBar;
+class RichTextBox;
+
+namespace panels {
+
+class PagesPanel;
+class ProblemsPanel;
+class ProblemCountLabel;
+class TextTips;
+
+// The Pages and Problems docks, the problem count in the status line and the tips over the
+// text. They follow the edit box after a short pause in typing, never inside a key press.
+// Which panels are shown is kept in config.ini.
+class SidePanels : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kPauseMs = 200;
+    static constexpr int kPagesWidth = 200;     // pixels, at first start
+    static constexpr int kProblemsHeight = 120; // pixels, when first shown
+
+    // `statusArea` is the widget the problem count is placed in.
+    SidePanels(QMainWindow& window, RichTextBox& box, QWidget& statusArea,
+               std::function<QString()> settingsFile);
+
+    // A "View" menu with the panels and page navigation, put into `bar` before `before`.
+    QMenu* createViewMenu(QMenuBar& bar, QAction* before);
+
+    // Brings both panels up to date now (a pending refresh is dropped).
+    void refreshNow();
+    bool refreshPending() const { return timer_.isActive(); }
+
+    PagesPanel* pages = nullptr;
+    ProblemsPanel* problems = nullptr;
+    ProblemCountLabel* problemCount = nullptr;
+    TextTips* tips = nullptr;
+    QAction* showPages = nullptr;    // Ctrl+1
+    QAction* showProblems = nullptr; // Ctrl+2
+    QAction* nextPage = nullptr;     // Alt+Down
+    QAction* previousPage = nullptr; // Alt+Up
+
+private:
+    void remember(const QString& key, bool shown);
+
+    QMainWindow& window_;
+    RichTextBox& box_;
+    std::function<QString()> settingsFile_;
+    QTimer timer_;
+    bool pagesStale_ = true; // changed while the Pages panel was hidden
+};
+
+} // namespace panels
