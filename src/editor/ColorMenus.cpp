@@ -60,6 +60,11 @@ void frmMain::menu_Color_Click(int index)
 {
     if (index < 0 || index >= skyrend::PaletteColorCount)
         return;
+    // A header line is always Green in the file: say so instead of colouring it for nothing.
+    if (rEdit->selectionInHeaderLines()) {
+        lblCaption->setText(QStringLiteral("Coloring This Line Makes No Difference."));
+        return;
+    }
     rEdit->setSelColor(skyrend::ColorValues[index]);
 }
 

@@ -2,7 +2,7 @@
 
 #include "editor/frmMain.h"
 
-#include "document/HelpFormat.h"
+#include "document/HelpFileReader.h"
 #include "platform/RedrawLock.h"
 
 #include <cmath>
@@ -26,6 +26,14 @@ int frmMain::phase2Percent(std::size_t k, std::size_t m)
 
 void frmMain::colorText(const QString& text, RichTextBox* target)
 {
+    skyrend::HelpFileReader reader(viewOf(text));
+    colorText(reader, target);
+}
+
+void frmMain::colorText(skyrend::HelpFileReader& reader, RichTextBox* target)
+{
+    // The file is read in pieces of this many characters, the deadline looked at between them.
+    constexpr std::size_t kReadPiece = 64 * 1024;
     const QString colorizing = QStringLiteral("Colorizing File [") + CurrentFile + QLatin1Char(']');
     bool closing = false;
     {
@@ -38,20 +46,33 @@ void frmMain::colorText(const QString& text, RichTextBox* target)
         lblCaption->setText(colorizing);
         AbortFlag = 0;
 
-        // Pass 1: decode. The event loop does not run meanwhile.
-        const skyrend::ColoredText doc = skyrend::decodeHelpText(viewOf(text));
+        // Pass 1: decode, in slices between which the window stays live (Escape, closing). The
+        // first slice is shorter: reading the file came before it.
+        QDeadlineTimer slice(SliceMilliseconds / 2);
+        while (!reader.done()) {
+            do
+                reader.readSome(kReadPiece);
+            while (!reader.done() && !slice.hasExpired());
+            if (reader.done())
+                break;
+            desktop_.yield();
+            if (AbortFlag)
+                break;
+            slice.setRemainingTime(SliceMilliseconds);
+        }
+        const skyrend::ColoredText doc = reader.take();
         lblCaption->setText(colorizing + QLatin1Char(' '));
         const std::size_t m = doc.text.size();
 
-        // An Escape pressed during pass 1 is seen here, before anything is coloured.
-        if (m > 0)
+        // An Escape pressed during pass 1 is seen here at the latest, before anything is
+        // coloured.
+        if (m > 0 && !AbortFlag)
             desktop_.yield();
 
         // Pass 2: the visible text goes into the box run by run, in slices between which the
-        // window stays live. While the event loop runs, the text not coloured yet stands in
-        // the box in Purple.
+        // window stays live.
         if (!AbortFlag) {
-            RichTextBox::ColoredLoad load(*target, doc, skyrend::ColorValues[skyrend::Purple]);
+            RichTextBox::ColoredLoad load(*target, doc);
             lblCaption->setText(colorizing);
             while (!load.done()) {
                 const std::size_t done = load.colorUntil(QDeadlineTimer(SliceMilliseconds));
@@ -59,7 +80,6 @@ void frmMain::colorText(const QString& text, RichTextBox* target)
                                     QString::number(phase2Percent(done - 1, m)) + QLatin1Char('%'));
                 if (load.done())
                     break;
-                load.showRest();
                 desktop_.yield();
                 if (AbortFlag)
                     break;

@@ -27,8 +27,10 @@ void frmMain::rEdit_Change()
     if (quietEdits_ > 0)
         return;
     closeApproved_ = false; // an approval to close was for the document before this edit
-    if (!IsDirty)
-        setDirty(true);
+    // Edited means different from the file: undo back to the state last loaded or saved is not.
+    const bool differs = rEdit->document()->isModified();
+    if (differs != bool(IsDirty))
+        setDirty(differs);
 }
 
 void frmMain::rEdit_KeyDown(int key, Qt::KeyboardModifiers)
@@ -40,13 +42,12 @@ void frmMain::rEdit_KeyDown(int key, Qt::KeyboardModifiers)
 
     if (key == Qt::Key_Escape)
         AbortFlag = 1;
+}
 
-    if (!CurrentFile.isEmpty())
-        menu_Save->setEnabled(true);
-
+void frmMain::showPageHeader()
+{
     if (rEdit->TextLength() == 0)
         return;
-
     // The page the caret is in: the last line before the caret that starts with '#'. At the very
     // start of the text, the first line.
     const qsizetype s = rEdit->SelStart();
@@ -69,8 +70,10 @@ QString frmMain::GetTagColor(const QString& letter) const
 void frmMain::rEdit_KeyUp(int key, Qt::KeyboardModifiers shift)
 {
     // Releasing a modifier, or a key of a shortcut (Ctrl+Z), is no typing: an undo that brings
-    // back a "%" and a letter must not turn them into a tag again.
-    if (isModifierKey(key) || (shift & (Qt::ControlModifier | Qt::AltModifier)))
+    // back a "%" and a letter must not turn them into a tag again, even when Ctrl is let go
+    // before the Z.
+    if (rEdit->releaseEndsShortcut(key) || isModifierKey(key) ||
+        (shift & (Qt::ControlModifier | Qt::AltModifier)))
         return;
 
     const qsizetype s = rEdit->SelStart();
@@ -95,6 +98,8 @@ void frmMain::rEdit_KeyUp(int key, Qt::KeyboardModifiers shift)
 
 void frmMain::rEdit_MouseDown(int button, Qt::KeyboardModifiers, int x, int y)
 {
+    if (button == 1) // the click has moved the caret
+        showPageHeader();
     const qsizetype n = rEdit->SelLength();
     const QString label = lblCaption->text();
     if (n > 0 && n <= label.size() && rEdit->TextLength() > 0 &&

@@ -1,6 +1,7 @@
 #include "editor/RichTextBox.h"
 
 #include "document/Cp1252.h"
+#include "editor/SavedColorKeeper.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDataStream>
@@ -15,11 +16,6 @@
 using skyrend::ColorRef;
 
 namespace {
-
-// Copies inside the editor keep their colours through this format; anything else pastes as
-// plain text in the typing colour.
-const QString kRunsMime = QStringLiteral("application/x-skyrend-f1-colored-text");
-constexpr quint32 kRunsMimeVersion = 1;
 
 // Walks [from, to) of the document (Qt positions) from block `b` on: visit(piece, colour) for
 // each stretch of one fragment, visit(QStringView(), colour) for each line break, whose colour is
@@ -99,6 +95,62 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent)
         forgetHeadersFrom(position);
         emit Change();
     });
+    keeper_ = new SavedColorKeeper(*this);
+}
+
+void RichTextBox::keepSavedColors()
+{
+    keeper_->settle();
+}
+
+namespace {
+
+// A key that types text, which the box inserts itself (Qt would leave it out of the undo
+// step of the recolouring it needs).
+bool typesText(const QKeyEvent* key)
+{
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier) || key->text().isEmpty())
+        return false;
+    for (const QChar c : key->text())
+        if (!c.isPrint() && c != QLatin1Char('\t'))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool RichTextBox::event(QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    const auto* key = type == QEvent::KeyPress || type == QEvent::ShortcutOverride
+                          ? static_cast<QKeyEvent*>(event)
+                          : nullptr;
+    if (key) {
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+            shortcutKeys_.insert(key->key());
+        else if (type == QEvent::KeyPress && !key->isAutoRepeat())
+            shortcutKeys_.remove(key->key());
+    }
+    // Whatever an event did to the text (typing, undo, paste, a drop) is done when it returns.
+    const bool handled = QPlainTextEdit::event(event);
+    if (keeper_)
+        keeper_->settle();
+    if (type == QEvent::KeyPress)
+        emit KeyDone(key->key(), key->modifiers());
+    return handled;
+}
+
+bool RichTextBox::viewportEvent(QEvent* event)
+{
+    const bool handled = QPlainTextEdit::viewportEvent(event);
+    if (keeper_)
+        keeper_->settle();
+    return handled;
+}
+
+bool RichTextBox::releaseEndsShortcut(int key)
+{
+    return shortcutKeys_.remove(key);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -183,6 +235,7 @@ void RichTextBox::setText(const QString& text)
     c.setBlockCharFormat(typing);
     c.insertText(toQtLineBreaks(text), typing);
     c.endEditBlock();
+    keeper_->settle();
     doc->setUndoRedoEnabled(undo);
     c.setPosition(0);
     c.setCharFormat(typing);
@@ -257,6 +310,7 @@ void RichTextBox::setSelText(const QString& text, UndoStep step)
     insertPlain(c, text);
     c.endEditBlock();
     setTextCursor(c);
+    keeper_->settle();
 }
 
 void RichTextBox::insertPlain(QTextCursor& cursor, const QString& text)
@@ -313,6 +367,7 @@ void RichTextBox::setSelColor(ColorRef color)
     QTextCursor c = textCursor();
     c.setCharFormat(formatFor(color)); // with nothing selected: the typing colour
     setTextCursor(c);
+    keeper_->settle();
 }
 
 bool RichTextBox::setSelColor(const QString& decimal)
@@ -326,59 +381,7 @@ bool RichTextBox::setSelColor(const QString& decimal)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Whole-document reads
-
-skyrend::ColoredText RichTextBox::coloredText() const
-{
-    ColoredRead read(*this);
-    read.readUntil(QDeadlineTimer(QDeadlineTimer::Forever));
-    return read.take();
-}
-
-RichTextBox::ColoredRead::ColoredRead(const RichTextBox& box)
-    : raw_(box.document()->toRawText()), formats_(box.document()->allFormats()),
-      colors_(std::size_t(formats_.size())), block_(box.document()->begin())
-{
-    out_.text.reserve(std::size_t(box.TextLength()));
-}
-
-ColorRef RichTextBox::ColoredRead::colorOfFormat(int index)
-{
-    if (index < 0 || index >= formats_.size())
-        return colorOf(QTextCharFormat());
-    auto& color = colors_[std::size_t(index)];
-    if (!color)
-        color = colorOf(formats_[index].toCharFormat());
-    return *color;
-}
-
-void RichTextBox::ColoredRead::readUntil(const QDeadlineTimer& deadline)
-{
-    // Fragments come in document order, so the text is sliced from the raw copy by their
-    // lengths; a fragment's position would cost a tree walk each.
-    const auto* raw = reinterpret_cast<const char16_t*>(raw_.utf16());
-    auto append = [this](const char16_t* data, std::size_t length, ColorRef color) {
-        out_.text.append(data, length);
-        skyrend::appendRun(out_.runs, length, color);
-    };
-    int count = 0;
-    while (block_.isValid()) {
-        for (auto it = block_.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            const auto length = std::size_t(f.length());
-            append(raw + position_, length, colorOfFormat(f.charFormatIndex()));
-            position_ += qsizetype(length);
-        }
-        const QTextBlock next = block_.next();
-        if (next.isValid()) {
-            append(u"\r\n", 2, colorOfFormat(next.charFormatIndex()));
-            ++position_; // one block separator
-        }
-        block_ = next;
-        if ((++count & 63) == 0 && deadline.hasExpired())
-            break;
-    }
-}
+// Header lines
 
 std::optional<qsizetype> RichTextBox::headerLineBefore(qsizetype offset) const
 {
@@ -416,6 +419,20 @@ void RichTextBox::forgetHeadersFrom(int position)
         headerMemo_.headerFreeTo = document()->findBlock(position).position();
 }
 
+bool RichTextBox::selectionInHeaderLines() const
+{
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection())
+        return false;
+    const QTextBlock first = document()->findBlock(c.selectionStart());
+    // A selection that ends where a line starts holds nothing of that line.
+    for (QTextBlock b = first; b.isValid() && (b == first || b.position() < c.selectionEnd());
+         b = b.next())
+        if (b.length() <= 1 || document()->characterAt(b.position()) != QLatin1Char('#'))
+            return false;
+    return true;
+}
+
 QString RichTextBox::lineFrom(qsizetype offset) const
 {
     const BlockSpan span = blockAtOffset(offset);
@@ -423,82 +440,6 @@ QString RichTextBox::lineFrom(qsizetype offset) const
     if (span.block.next().isValid())
         line += QLatin1String("\r\n");
     return line;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Loading a decoded document
-
-RichTextBox::ColoredLoad::ColoredLoad(RichTextBox& box, const skyrend::ColoredText& doc,
-                                      ColorRef interim)
-    : box_(box), doc_(doc), interim_(interim), cursor_(box.document()),
-      undoWasEnabled_(box.document()->isUndoRedoEnabled())
-{
-    // A load is not an edit anyone could undo; switching undo off also forgets the history.
-    box.document()->setUndoRedoEnabled(false);
-    box.document()->clear();
-}
-
-RichTextBox::ColoredLoad::~ColoredLoad()
-{
-    box_.document()->setUndoRedoEnabled(undoWasEnabled_);
-}
-
-std::size_t RichTextBox::ColoredLoad::colorUntil(const QDeadlineTimer& deadline)
-{
-    // One edit block per slice: Qt lays the text out once, when the block ends.
-    cursor_.beginEditBlock();
-    while (run_ < doc_.runs.size()) {
-        const skyrend::ColorRun& run = doc_.runs[run_];
-        const auto* data = reinterpret_cast<const QChar*>(doc_.text.data() + offset_);
-        if (!restShown_) {
-            // Appending each run in its colour is the cheapest way to a coloured document. A
-            // line break is one character in the box: a run that ends between CR and LF gives
-            // the pair its colour (the LF is skipped when the next run starts).
-            const std::size_t from = skipLineFeed_ ? 1 : 0;
-            std::size_t length = run.length;
-            skipLineFeed_ = false;
-            if (data[length - 1] == QLatin1Char('\r') && offset_ + length < doc_.text.size() &&
-                doc_.text[offset_ + length] == u'\n') {
-                skipLineFeed_ = true;
-                ++length; // take the LF along
-            }
-            if (length > from)
-                cursor_.insertText(QString::fromRawData(data + from, qsizetype(length - from)),
-                                   box_.formatFor(run.color));
-        } else {
-            // The rest stands in the box in the interim colour: colour it in place, so each
-            // slice costs its own runs only.
-            int length = int(run.length);
-            for (std::size_t i = 0; i < run.length; ++i)
-                if (data[i] == QLatin1Char('\n'))
-                    --length; // "\r\n" is one block separator
-            if (run.color != interim_) {
-                cursor_.setPosition(position_);
-                cursor_.setPosition(position_ + length, QTextCursor::KeepAnchor);
-                cursor_.setCharFormat(box_.formatFor(run.color));
-            }
-            position_ += length;
-        }
-        offset_ += run.length;
-        ++run_;
-        if ((run_ & 31) == 0 && deadline.hasExpired())
-            break;
-    }
-    cursor_.endEditBlock();
-    return offset_;
-}
-
-void RichTextBox::ColoredLoad::showRest()
-{
-    if (restShown_ || done())
-        return;
-    cursor_.movePosition(QTextCursor::End);
-    position_ = cursor_.position();
-    const std::size_t from = offset_ + (skipLineFeed_ ? 1 : 0); // that LF is in the box already
-    const auto* data = reinterpret_cast<const QChar*>(doc_.text.data() + from);
-    cursor_.insertText(QString::fromRawData(data, qsizetype(doc_.text.size() - from)),
-                       box_.formatFor(interim_));
-    restShown_ = true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -523,15 +464,26 @@ void RichTextBox::keyPressEvent(QKeyEvent* event)
         return;
     }
     const QString text = event->text();
-    if (text == QLatin1String("%") && !(mods & (Qt::ControlModifier | Qt::AltModifier))) {
-        // A typed '%' opens an undo step of its own, which the tag letter typed next joins;
-        // so an undo right after a typed tag goes back to the text before the '%'.
+    if (typesText(event) && !overwriteMode()) {
+        // Typed text and the recolouring it needs are one undo step, joined to the text typed
+        // right before it as Qt's own typing does. A typed '%' starts a step of its own, which
+        // a tag letter typed next joins; so an undo right after a typed tag goes back to the
+        // text before the '%'.
         QTextCursor c = textCursor();
-        c.beginEditBlock();
+        const bool join =
+            text != QLatin1String("%") && !c.hasSelection() && c.position() == typedEnd_ &&
+            document()->availableUndoSteps() == typedSteps_ && document()->isModified();
+        if (join)
+            c.joinPreviousEditBlock();
+        else
+            c.beginEditBlock();
         insertPlain(c, text);
         c.endEditBlock();
         setTextCursor(c);
+        keeper_->settle();
         ensureCursorVisible();
+        typedEnd_ = textCursor().position();
+        typedSteps_ = document()->availableUndoSteps();
         event->accept();
         return;
     }
@@ -594,47 +546,7 @@ void RichTextBox::inputMethodEvent(QInputMethodEvent* event)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Clipboard and drag and drop
-
-namespace {
-bool hasLocalFiles(const QMimeData* data)
-{
-    if (!data->hasUrls())
-        return false;
-    for (const QUrl& url : data->urls())
-        if (!url.isLocalFile())
-            return false;
-    return !data->urls().isEmpty();
-}
-} // namespace
-
-void RichTextBox::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (hasLocalFiles(event->mimeData())) {
-        event->acceptProposedAction();
-        return;
-    }
-    QPlainTextEdit::dragEnterEvent(event);
-}
-
-void RichTextBox::dragMoveEvent(QDragMoveEvent* event)
-{
-    if (hasLocalFiles(event->mimeData())) {
-        event->acceptProposedAction();
-        return;
-    }
-    QPlainTextEdit::dragMoveEvent(event);
-}
-
-void RichTextBox::dropEvent(QDropEvent* event)
-{
-    if (hasLocalFiles(event->mimeData())) {
-        event->acceptProposedAction();
-        emit filesDropped(event->mimeData()->urls());
-        return;
-    }
-    QPlainTextEdit::dropEvent(event);
-}
+// Reading a range
 
 void RichTextBox::readRange(int from, int to, QString& text,
                             QList<QPair<int, ColorRef>>& runs) const
@@ -649,72 +561,4 @@ void RichTextBox::readRange(int from, int to, QString& text,
             runs.append({int(piece.size()), color});
         return true;
     });
-}
-
-QMimeData* RichTextBox::createMimeDataFromSelection() const
-{
-    const QTextCursor c = textCursor();
-    QString text;
-    QList<QPair<int, ColorRef>> runs;
-    readRange(c.selectionStart(), c.selectionEnd(), text, runs);
-
-    QByteArray payload;
-    QDataStream out(&payload, QIODevice::WriteOnly);
-    out << kRunsMimeVersion << text << quint32(runs.size());
-    for (const auto& [length, color] : runs)
-        out << quint32(length) << quint32(color);
-
-    auto* data = new QMimeData;
-    data->setText(text);
-    data->setData(kRunsMime, payload);
-    return data;
-}
-
-bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const
-{
-    return source->hasFormat(kRunsMime) || source->hasText();
-}
-
-void RichTextBox::insertFromMimeData(const QMimeData* source)
-{
-    QTextCursor c = textCursor();
-    if (source->hasFormat(kRunsMime)) {
-        QDataStream in(source->data(kRunsMime));
-        quint32 version = 0, count = 0;
-        QString text;
-        in >> version >> text >> count;
-        QList<QPair<QString, ColorRef>> pieces;
-        qsizetype used = 0;
-        bool ok = in.status() == QDataStream::Ok && version == kRunsMimeVersion &&
-                  count <= quint32(text.size());
-        for (quint32 i = 0; ok && i < count; ++i) {
-            quint32 length = 0, color = 0;
-            in >> length >> color;
-            ok = in.status() == QDataStream::Ok && length > 0 && length <= text.size() - used;
-            if (!ok)
-                break;
-            // Only the document's own colours come in; anything else takes the typing colour.
-            const ColorRef colour =
-                skyrend::paletteRowOfColor(color) ? ColorRef(color) : colorOf(c.charFormat());
-            pieces.append({text.mid(used, length), colour});
-            used += length;
-        }
-        if (ok && used == text.size()) {
-            c.beginEditBlock();
-            c.removeSelectedText();
-            for (const auto& [piece, color] : pieces)
-                c.insertText(toQtLineBreaks(piece), formatFor(color));
-            c.endEditBlock();
-            setTextCursor(c);
-            ensureCursorVisible();
-            return;
-        }
-    }
-    if (!source->hasText())
-        return;
-    c.beginEditBlock();
-    insertPlain(c, source->text());
-    c.endEditBlock();
-    setTextCursor(c);
-    ensureCursorVisible();
 }

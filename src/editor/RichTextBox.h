@@ -6,11 +6,14 @@
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QPlainTextEdit>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QUrl>
 
 #include <optional>
+
+class SavedColorKeeper;
 
 // The document's edit box. Every character carries its own colour in Qt's character formats
 // (so undo, copy and paste carry colours for free), line breaks included: the colour of a line
@@ -86,6 +89,9 @@ public:
     // Offset of the '#' that starts the last line beginning with '#' among the first `offset`
     // characters, if any.
     std::optional<qsizetype> headerLineBefore(qsizetype offset) const;
+    // True when something is selected and all of it lies in header lines (their line breaks
+    // included), which always show Green.
+    bool selectionInHeaderLines() const;
     // The line that starts at `offset`, with its line break if it has one.
     QString lineFrom(qsizetype offset) const;
 
@@ -97,11 +103,12 @@ public:
     // The one format used for each colour, so Qt's format collection stays small.
     QTextCharFormat formatFor(skyrend::ColorRef color) const;
 
-    // Fills the box with a decoded document run by run, in slices, for the colorizer.
+    // Fills the box with a decoded document run by run, in slices, for the colorizer. The box
+    // holds what is coloured so far.
     class ColoredLoad {
     public:
-        // Empties the box; `interim` is the colour of text not coloured yet.
-        ColoredLoad(RichTextBox& box, const skyrend::ColoredText& doc, skyrend::ColorRef interim);
+        // Empties the box.
+        ColoredLoad(RichTextBox& box, const skyrend::ColoredText& doc);
         ~ColoredLoad();
         ColoredLoad(const ColoredLoad&) = delete;
         ColoredLoad& operator=(const ColoredLoad&) = delete;
@@ -110,22 +117,24 @@ public:
         // Colours runs until the deadline has passed; returns the number of characters coloured
         // so far.
         std::size_t colorUntil(const QDeadlineTimer& deadline);
-        // Before the event loop runs: what is not coloured yet stands in the box in the interim
-        // colour, so the box always holds the whole text. Later slices colour it in place.
-        void showRest();
 
     private:
         RichTextBox& box_;
         const skyrend::ColoredText& doc_;
-        skyrend::ColorRef interim_;
         QTextCursor cursor_;
         std::size_t run_ = 0;
-        std::size_t offset_ = 0; // into doc_.text
-        int position_ = 0;       // Qt position of offset_, once the rest is in the box
-        bool restShown_ = false;
-        bool skipLineFeed_ = false; // the LF that starts the next run went in with its CR
+        std::size_t runDone_ = 0;   // characters of run_ already in the box
+        std::size_t offset_ = 0;    // into doc_.text
+        bool skipLineFeed_ = false; // the LF that starts the next piece went in with its CR
         bool undoWasEnabled_;
     };
+
+    // Recolours what the last edits changed as a save and reload would colour it. Every edit
+    // of the box calls it when it is done; call it after working on document() directly.
+    void keepSavedColors();
+    // Pressing this key started a shortcut (Ctrl or Alt was held): its release is no typing,
+    // whatever is held by then. Forgets the key.
+    bool releaseEndsShortcut(int key);
 
 signals:
     // After every change of the content or of its colours, typed or made by the program.
@@ -133,6 +142,8 @@ signals:
     // Before a key takes effect / after it was released.
     void KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void KeyUp(int key, Qt::KeyboardModifiers modifiers);
+    // After a key press has taken effect (the caret has moved, the text changed).
+    void KeyDone(int key, Qt::KeyboardModifiers modifiers);
     // Every mouse button press: button 1 left, 2 right, 4 middle; position in twips.
     void MouseDown(int button, Qt::KeyboardModifiers modifiers, int xTwips, int yTwips);
     // The keyboard's menu key, at the caret (global position).
@@ -141,6 +152,8 @@ signals:
     void filesDropped(const QList<QUrl>& urls);
 
 protected:
+    bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -168,6 +181,12 @@ private:
     void forgetHeadersFrom(int position);
 
     mutable QHash<skyrend::ColorRef, QTextCharFormat> formats_;
+    SavedColorKeeper* keeper_ = nullptr;
+    QSet<int> shortcutKeys_; // pressed with Ctrl or Alt, not released yet
+    // Where the last typed text ended and the undo steps then, so the next typed text can
+    // join its undo step.
+    int typedEnd_ = -1;
+    int typedSteps_ = -1;
     // What the last header search learnt: no block starting after `header` (a Qt position, or
     // -1 for none) and before `headerFreeTo` begins with '#'. Edits shrink or drop it.
     struct HeaderMemo {

@@ -21,6 +21,27 @@ QString characterAt(const std::u16string& text, std::size_t index)
     return QString(data[index]);
 }
 
+// What a save would lose: every place, the first ten by line and column.
+QString unkeepableWarning(const std::u16string& text, const std::vector<skyrend::Unkeepable>& lost)
+{
+    constexpr std::size_t kListed = 10;
+    QString message = QStringLiteral(
+        "This text cannot be kept as it is in a help file; when the file is read again:");
+    for (std::size_t i = 0; i < lost.size() && i < kListed; ++i) {
+        const skyrend::Unkeepable& u = lost[i];
+        const skyrend::LineColumn at = skyrend::lineColumnOf(text, u.index);
+        const QString what =
+            u.kind == skyrend::Unkeepable::DroppedPercent
+                ? QStringLiteral("the first \"%\" of \"%%\" is dropped when the file is read")
+                : QStringLiteral("\"%%1\" is read as a colour tag").arg(QChar(u.letter));
+        message +=
+            QStringLiteral("\r\nline %1, column %2: %3").arg(at.line).arg(at.column).arg(what);
+    }
+    if (lost.size() > kListed)
+        message += QStringLiteral("\r\nand %1 more").arg(lost.size() - kListed);
+    return message + QStringLiteral("\r\n\r\nSave anyway?");
+}
+
 } // namespace
 
 QString frmMain::savedPercent(double percent)
@@ -48,11 +69,14 @@ bool frmMain::menu_Save_Click()
 
     const QString path = CurrentFile;
     const QString fileLabel = QStringLiteral("File [") + path + QStringLiteral("] ");
+    const bool wasDirty = IsDirty;
     menu_Save->setEnabled(false);
     const qsizetype caret = rEdit->SelStart();
     AbortFlag = 0;
 
-    // The walk: read the document's text and colours, in slices, showing progress.
+    // The walk: read the document's text and colours, in slices, showing progress. The last
+    // figure, 100, waits for the file to be written: nothing may claim a save that has not
+    // happened (a box below may still stop it).
     skyrend::ColoredText doc;
     {
         BusyScope busy(*this, Activity::Saving);
@@ -62,7 +86,7 @@ bool frmMain::menu_Save_Click()
         while (!read.done()) {
             read.readUntil(QDeadlineTimer(SliceMilliseconds));
             const double done = double(read.result().text.size());
-            if (done > 0)
+            if (done > 0 && done < total)
                 lblCaption->setText(fileLabel + savedPercent(done / total * 100) +
                                     QStringLiteral("% Saved."));
             if (!read.done())
@@ -72,9 +96,10 @@ bool frmMain::menu_Save_Click()
     }
     rEdit->setSelStart(caret);
 
+    // Nothing written: the document stays as it was, edited or not.
     auto notSaved = [&] {
         lblCaption->setText(fileLabel + QStringLiteral("NOT saved."));
-        setDirty(true);
+        setDirty(wasDirty);
         return false;
     };
 
@@ -91,25 +116,18 @@ bool frmMain::menu_Save_Click()
         return notSaved();
     }
 
-    const std::u16string encoded = skyrend::encodeHelpText(doc);
-
-    // The format has no escape for a "%" before a tag letter or another "%": say so before the
-    // text comes back different.
-    if (const auto bad = skyrend::findUnkeepable(doc, encoded)) {
-        const skyrend::LineColumn at = skyrend::lineColumnOf(doc.text, *bad);
+    // The format has no escape for a "%" before a tag letter or another "%": say where the text
+    // would come back different, and how, before it does.
+    const std::vector<skyrend::Unkeepable> lost = skyrend::findUnkeepables(doc.text);
+    if (!lost.empty()) {
         const platform::Button answer = platform::showMessage(
-            desktop_, this,
-            QStringLiteral("This text cannot be kept as it is in a help file: line %1, column %2 "
-                           "would be read as a colour tag. Save anyway?")
-                .arg(at.line)
-                .arg(at.column),
-            QStringLiteral("Warning"), platform::Icon::Warning, platform::Buttons::YesNo,
-            platform::Button::No);
+            desktop_, this, unkeepableWarning(doc.text, lost), QStringLiteral("Warning"),
+            platform::Icon::Warning, platform::Buttons::YesNo, platform::Button::No);
         if (answer != platform::Button::Yes)
             return notSaved();
     }
 
-    const std::string bytes = skyrend::encodeCp1252(encoded);
+    const std::string bytes = skyrend::encodeCp1252(skyrend::encodeHelpText(doc));
     QSaveFile file(path);
     bool written = file.open(QIODevice::WriteOnly);
     if (written)
@@ -126,6 +144,7 @@ bool frmMain::menu_Save_Click()
         return notSaved();
     }
 
+    lblCaption->setText(fileLabel + savedPercent(100) + QStringLiteral("% Saved."));
     setDirty(false);
     lblCaption->setText(fileLabel + QStringLiteral("Saved."));
     emit fileSaved(path);

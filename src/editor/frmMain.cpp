@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSessionManager>
+#include <QTextDocument>
 
 namespace {
 
@@ -95,6 +96,8 @@ void frmMain::createControls()
     connect(rEdit, &RichTextBox::Change, this, &frmMain::rEdit_Change);
     connect(rEdit, &RichTextBox::KeyDown, this, &frmMain::rEdit_KeyDown);
     connect(rEdit, &RichTextBox::KeyUp, this, &frmMain::rEdit_KeyUp);
+    connect(rEdit, &RichTextBox::KeyDone, this, &frmMain::showPageHeader);
+    connect(rEdit->document(), &QTextDocument::modificationChanged, this, &frmMain::rEdit_Change);
     connect(rEdit, &RichTextBox::MouseDown, this, &frmMain::rEdit_MouseDown);
     connect(rEdit, &RichTextBox::menuKeyPressed, this, [this](QPoint at) {
         if (menu_Colors->menuAction()->isEnabled())
@@ -181,7 +184,7 @@ void frmMain::Form_Load()
     rEdit->setLineWidth(1);
     CD1.Filter = kFilter;
     DocTitle = QStringLiteral("Untitled%1").arg(UntitledCount);
-    setWindowTitle(titleText());
+    showTitle();
     lblCaption->setText(QStringLiteral(" :: Skyrend F1 Editor ::"));
     SavedLength = 0;
 }
@@ -210,11 +213,20 @@ QString frmMain::titleText() const
            (IsDirty ? QStringLiteral("*]") : QStringLiteral("]"));
 }
 
+void frmMain::showTitle()
+{
+    // Qt reads "[*]" in a title as the place of its edited mark; "[*][*]" shows "[*]" itself.
+    setWindowTitle(titleText().replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
+}
+
 void frmMain::setDirty(bool dirty)
 {
     const bool changed = bool(IsDirty) != dirty;
     IsDirty = dirty ? 1 : 0;
-    setWindowTitle(titleText());
+    // The undo history remembers where the document is the file's, so undo can come back to it.
+    if (rEdit->document()->isModified() != dirty)
+        rEdit->document()->setModified(dirty);
+    showTitle();
     menu_Save->setEnabled(dirty);
     if (changed)
         emit dirtyChanged(dirty);

@@ -16,6 +16,9 @@ class QAction;
 class QMenu;
 class QSessionManager;
 class InputBlocker;
+namespace skyrend {
+class HelpFileReader;
+}
 class SafetyNet;
 
 // The main window. Its handlers live beside their subsystems:
@@ -79,6 +82,8 @@ public:
     void Form_Resize();
     // The window title from DocTitle, with "*]" while the document is edited.
     QString titleText() const;
+    // Shows titleText() as the window title, a "[*]" in the name included.
+    void showTitle();
     // Marks the document edited or not, and brings the title and Save up to date.
     void setDirty(bool dirty);
     static QString folderWithSeparator(const QString& folder);
@@ -90,11 +95,15 @@ public:
     void rEdit_Change();
     void rEdit_KeyDown(int key, Qt::KeyboardModifiers shift);
     void rEdit_KeyUp(int key, Qt::KeyboardModifiers shift);
+    // The header of the page the caret is on, in the status label (after a key or a click).
+    void showPageHeader();
     void rEdit_MouseDown(int button, Qt::KeyboardModifiers shift, int x, int y);
     QString GetTagColor(const QString& letter) const;
 
     // ---- Colorizer, save, purge (editor/) --------------------------------------------------
     void colorText(const QString& text, RichTextBox* target);
+    // The same for a file read in pieces (its bytes, not decoded yet).
+    void colorText(skyrend::HelpFileReader& reader, RichTextBox* target);
     // Loading and saving let the event loop run at least this often.
     int SliceMilliseconds = 40;
     // The colorizer's progress for character k (0-based) of m, rounded half to even.

@@ -2,8 +2,7 @@
 
 #include "editor/frmMain.h"
 
-#include "document/Cp1252.h"
-#include "document/HelpFormat.h"
+#include "document/HelpFileReader.h"
 #include "document/Palette.h"
 #include "files/RecentList.h"
 
@@ -93,14 +92,14 @@ void frmMain::OpenFile(const QString& path)
     CurrentFile = path;
     setDirty(false);
 
-    const QString raw = QString::fromStdU16String(skyrend::normalizeLineBreaks(
-        skyrend::decodeCp1252(std::string_view(bytes.constData(), std::size_t(bytes.size())))));
-    bytes.clear();
+    // Decoded a piece at a time while the box fills, so a big file never freezes the window.
+    skyrend::HelpFileReader reader(std::string_view(bytes.constData(), std::size_t(bytes.size())));
 
     menu_RecentFile->menuAction()->setEnabled(false);
     menu_SaveAs->setEnabled(false);
     menu_Colors->menuAction()->setEnabled(false);
-    colorText(raw, rEdit);
+    colorText(reader, rEdit);
+    bytes.clear();
 
     {
         QuietEdits quiet(*this);

@@ -52,9 +52,10 @@ private slots:
         QTest::newRow("K is a macro") << "a%Kc"
                                       << "a%Kc"
                                       << "GGGG";
+        // The "%" left shows the colour a save writes it in: that of the character after it.
         QTest::newRow("second of two percents") << "a%%Rc"
                                                 << "a%c"
-                                                << "GGR";
+                                                << "GRR";
         QTest::newRow("percent alone at the start") << "%"
                                                     << "%"
                                                     << "G";
@@ -178,13 +179,14 @@ private slots:
         QCOMPARE(f.w().AbortFlag, quint8(1));
     }
 
-    void aKeyEnablesSaveForANamedDocument()
+    // Save is on exactly while the document differs from its file.
+    void aKeyThatChangesNothingLeavesSaveOff()
     {
         WindowFixture f;
         f.open(QByteArray("#T\r\nx"));
         QVERIFY(!f.w().menu_Save->isEnabled());
         QTest::keyClick(f.w().rEdit, Qt::Key_Right);
-        QVERIFY(f.w().menu_Save->isEnabled());
+        QVERIFY(!f.w().menu_Save->isEnabled());
         QCOMPARE(f.w().IsDirty, quint8(0));
     }
 

@@ -221,15 +221,19 @@ private slots:
     void failedWritesKeepTheDocumentEdited_data()
     {
         QTest::addColumn<QString>("how");
-        QTest::newRow("the path is a folder") << "folder";
-        QTest::newRow("the folder is gone") << "gone";
-        QTest::newRow("no permission") << "readonly";
+        QTest::addColumn<bool>("edited");
+        QTest::newRow("the path is a folder") << "folder" << true;
+        QTest::newRow("the folder is gone") << "gone" << true;
+        QTest::newRow("no permission") << "readonly" << true;
+        QTest::newRow("unedited stays unedited") << "folder" << false;
     }
     void failedWritesKeepTheDocumentEdited()
     {
         QFETCH(QString, how);
+        QFETCH(bool, edited);
         WindowFixture f;
         f.fill(QStringLiteral("#T\r\nnew"), QStringLiteral("GGGGGGG"));
+        f.w().setDirty(edited);
         QString target;
         if (how == QLatin1String("folder")) {
             target = f.path(QStringLiteral("taken.hlp"));
@@ -261,9 +265,9 @@ private slots:
                     .size()); // the system's reason
         QCOMPARE(f.w().lblCaption->text(),
                  QStringLiteral("File [") + target + QStringLiteral("] NOT saved."));
-        QCOMPARE(f.w().IsDirty, quint8(1));
-        QVERIFY(f.w().windowTitle().endsWith(QStringLiteral("*]")));
-        QVERIFY(f.w().menu_Save->isEnabled());
+        QCOMPARE(f.w().IsDirty, quint8(edited));
+        QCOMPARE(f.w().windowTitle().endsWith(QStringLiteral("*]")), edited);
+        QCOMPARE(f.w().menu_Save->isEnabled(), edited);
         if (how == QLatin1String("folder"))
             QVERIFY(QFileInfo(target).isDir());
         if (how == QLatin1String("readonly")) {
@@ -296,28 +300,58 @@ private slots:
     void textTheFormatCannotHoldIsWarnedAbout_data()
     {
         QTest::addColumn<int>("answer");
-        QTest::newRow("No writes nothing") << int(Button::No);
-        QTest::newRow("Yes writes") << int(Button::Yes);
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("places");
+        const QString two = QStringLiteral("#T\r\nfull: 100%Red, 5%%");
+        const QString twoPlaces =
+            QStringLiteral("\r\nline 2, column 10: \"%R\" is read as a colour tag"
+                           "\r\nline 2, column 17: the first \"%\" of \"%%\" is dropped when "
+                           "the file is read");
+        QTest::newRow("No writes nothing") << int(Button::No) << two << twoPlaces;
+        QTest::newRow("Yes writes") << int(Button::Yes) << two << twoPlaces;
+        QString many = QStringLiteral("#T");
+        QString manyPlaces;
+        for (int line = 2; line <= 13; ++line) {
+            many += QStringLiteral("\r\n%%B");
+            if (line <= 11)
+                manyPlaces +=
+                    QStringLiteral("\r\nline %1, column 1: the first \"%\" of \"%%\" is "
+                                   "dropped when the file is read"
+                                   "\r\nline %1, column 2: \"%B\" is read as a colour tag")
+                        .arg(line);
+        }
+        manyPlaces =
+            manyPlaces.section(QStringLiteral("\r\n"), 0, 10) + QStringLiteral("\r\nand 14 more");
+        QTest::newRow("ten named, the rest counted") << int(Button::No) << many << manyPlaces;
     }
     void textTheFormatCannotHoldIsWarnedAbout()
     {
         QFETCH(int, answer);
+        QFETCH(QString, text);
+        QFETCH(QString, places);
         WindowFixture f;
-        f.fill(QStringLiteral("#T\r\nfull: 100%Red"), QString(17, u'G'));
+        f.fill(text, QString(text.size(), u'G'));
         f.writeFile(QStringLiteral("doc.hlp"), "old\r\n");
+        f.w().setDirty(true);
         f.desktop.answer(Button(answer));
+        QString statusAtBox;
+        f.desktop.onBox = [&](const platform::MessageBox&) {
+            statusAtBox = f.w().lblCaption->text();
+        };
         QCOMPARE(f.w().menu_Save_Click(), Button(answer) == Button::Yes);
         QCOMPARE(f.desktop.boxes.size(), 1);
         const platform::MessageBox box = f.desktop.boxes[0].box;
-        QCOMPARE(box.text, QStringLiteral("This text cannot be kept as it is in a help file: line "
-                                          "2, column 10 would be read as a colour tag. Save "
-                                          "anyway?"));
+        QCOMPARE(box.text, QStringLiteral("This text cannot be kept as it is in a help file; when "
+                                          "the file is read again:") +
+                               places + QStringLiteral("\r\n\r\nSave anyway?"));
         QCOMPARE(box.title, QStringLiteral("Warning"));
         QCOMPARE(box.icon, platform::Icon::Warning);
         QCOMPARE(box.buttons, platform::Buttons::YesNo);
         QCOMPARE(box.defaultButton, std::optional<Button>(Button::No));
+        // While the box is open, nothing claims the file was saved.
+        QVERIFY2(!statusAtBox.contains(QStringLiteral("100% Saved.")), qPrintable(statusAtBox));
         if (Button(answer) == Button::Yes) {
-            QCOMPARE(f.readFile(f.w().CurrentFile), QByteArray("#T\r\nfull: 100%Red\r\n"));
+            QCOMPARE(f.readFile(f.w().CurrentFile), text.toLatin1() + QByteArray("\r\n"));
             QCOMPARE(f.w().IsDirty, quint8(0));
         } else {
             QCOMPARE(f.readFile(f.w().CurrentFile), QByteArray("old\r\n"));

@@ -20,6 +20,8 @@ void ScriptedDesktop::clear()
 
 Button ScriptedDesktop::messageBox(QWidget*, const platform::MessageBox& box)
 {
+    if (onBox)
+        onBox(box);
     Button answer = Button::Ok;
     if (!answers_.empty()) {
         answer = answers_.front();

@@ -38,6 +38,8 @@ public:
     void answerDialog(std::optional<QString> path) { dialogs_.push_back(std::move(path)); }
     // Runs at every yield, with the yield's number (1, 2, ...).
     std::function<void(int)> onYield;
+    // Runs as each message box comes up, before it is answered.
+    std::function<void(const platform::MessageBox&)> onBox;
 
     // ---- What happened
     QList<Box> boxes;

@@ -50,7 +50,7 @@ void WindowFixture::fill(const QString& text, const QString& letters, const QStr
     }
     const skyrend::ColoredText doc{text.toStdU16String(), skyrend::runsFromColors(colors)};
     {
-        RichTextBox::ColoredLoad load(*window->rEdit, doc, skyrend::ColorValues[skyrend::Purple]);
+        RichTextBox::ColoredLoad load(*window->rEdit, doc);
         while (!load.done())
             load.colorUntil(QDeadlineTimer(QDeadlineTimer::Forever));
     }
