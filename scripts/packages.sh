@@ -44,6 +44,12 @@ SKYREND_SCREENSHOT_PACKAGES=(
     imagemagick
 )
 
+# Fuzzing in CI (fuzz/run.sh): clang and its libFuzzer and sanitizer runtimes.
+SKYREND_FUZZ_PACKAGES=(
+    clang
+    libclang-rt-14-dev
+)
+
 # skyrend_install_missing PACKAGE...
 # Installs those of the packages that are not installed yet. apt-get update runs only when
 # something is missing. Needs root or sudo for that; says so and fails when neither works.
