@@ -137,6 +137,16 @@ std::vector<LintFinding> lintHelpFile(std::u16string_view text)
         }
         if (c != u'%') {
             previousWasDropped = false;
+            // Plain ASCII text is most of a file: one step for a whole stretch of it.
+            if (c >= 0x20 && c < 0x7F) {
+                std::size_t j = i + 1;
+                while (j < n && text[j] >= 0x20 && text[j] < 0x7F && text[j] != u'%')
+                    ++j;
+                show(c);
+                shown += j - i - 1;
+                i = j;
+                continue;
+            }
             if (isEncodableCp1252(c)) {
                 show(c);
                 ++i;

@@ -2,7 +2,6 @@
 
 #include "document/HelpPages.h"
 
-#include <QTextBlock>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -11,27 +10,23 @@ namespace panels {
 
 PageListModel::PageListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-QList<PageListModel::Page> PageListModel::pagesOf(const QTextDocument& document)
+QList<PageListModel::Page> PageListModel::pagesOf(std::u16string_view text)
 {
     QList<Page> pages;
-    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
-        // Only the first character is looked at; most lines are no header.
-        if (document.characterAt(b.position()) != QChar(skyrend::HeaderMark))
-            continue;
-        const QString line = b.text();
-        const std::u16string_view title = skyrend::pageTitle(
-            {reinterpret_cast<const char16_t*>(line.utf16()), std::size_t(line.size())});
-        pages.append(
-            {b.blockNumber(), QString::fromUtf16(title.data(), qsizetype(title.size())), 0, false});
-    }
-    const bool textAbove = pages.isEmpty() ? !document.isEmpty() : pages.front().block > 0;
-    if (textAbove)
-        pages.prepend({0, tr("(before the first page)"), 0, true});
-    for (qsizetype i = 0; i < pages.size(); ++i) {
-        const int end = i + 1 < pages.size() ? pages[i + 1].block : document.blockCount();
-        pages[i].lines = end - pages[i].block;
+    for (const skyrend::PageSpan& span : skyrend::pagesOf(text)) {
+        const QString title =
+            span.beforeFirstPage
+                ? tr("(before the first page)")
+                : QString::fromUtf16(text.data() + span.titleStart, qsizetype(span.titleLength));
+        pages.append({int(span.line), title, int(span.lines), span.beforeFirstPage});
     }
     return pages;
+}
+
+QList<PageListModel::Page> PageListModel::pagesOf(const QTextDocument& document)
+{
+    const QString text = document.toPlainText();
+    return pagesOf({reinterpret_cast<const char16_t*>(text.utf16()), std::size_t(text.size())});
 }
 
 void PageListModel::setPages(QList<Page> pages)

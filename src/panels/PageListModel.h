@@ -3,6 +3,8 @@
 #include <QAbstractTableModel>
 #include <QList>
 
+#include <string_view>
+
 class QTextDocument;
 
 namespace panels {
@@ -24,7 +26,8 @@ public:
 
     explicit PageListModel(QObject* parent = nullptr);
 
-    // The pages of `document`: a pass over its blocks that reads the text of header lines only.
+    // The pages of a text, line breaks as "\r\n" (or "\r" or "\n").
+    static QList<Page> pagesOf(std::u16string_view text);
     static QList<Page> pagesOf(const QTextDocument& document);
     // Takes the new list; rows that did not change keep their place (and the view its
     // selection) unless the number of pages changed.

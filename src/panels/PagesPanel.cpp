@@ -77,6 +77,12 @@ void PagesPanel::refresh()
     followCaret();
 }
 
+void PagesPanel::refresh(std::u16string_view text)
+{
+    model_->setPages(PageListModel::pagesOf(text));
+    followCaret();
+}
+
 void PagesPanel::followCaret()
 {
     const int row = model_->rowOfBlock(box_.textCursor().blockNumber());

@@ -2,6 +2,8 @@
 
 #include <QDockWidget>
 
+#include <string_view>
+
 class QAction;
 class QPlainTextEdit;
 class QTreeView;
@@ -20,8 +22,9 @@ class PagesPanel : public QDockWidget {
 public:
     explicit PagesPanel(QPlainTextEdit& box, QWidget* parent = nullptr);
 
-    // Reads the page list again (a pass over the blocks).
+    // Reads the page list again, from the box or from its text as already read ("\r\n").
     void refresh();
+    void refresh(std::u16string_view text);
 
     PageListModel& model() { return *model_; }
     QTreeView& view();

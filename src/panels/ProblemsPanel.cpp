@@ -66,7 +66,11 @@ bool ProblemsPanel::eventFilter(QObject* watched, QEvent* event)
 
 void ProblemsPanel::refresh()
 {
-    const skyrend::ColoredText doc = read_();
+    refresh(read_());
+}
+
+void ProblemsPanel::refresh(const skyrend::ColoredText& doc)
+{
     const std::vector<skyrend::LintFinding> findings =
         skyrend::lintHelpFile(skyrend::encodeHelpText(doc));
     const QTextDocument& document = *box_.document();

@@ -34,8 +34,10 @@ public:
     ProblemsPanel(QPlainTextEdit& box, std::function<skyrend::ColoredText()> read,
                   QWidget* parent = nullptr);
 
-    // Checks the document again and brings the list and the marks up to date.
+    // Checks the document again and brings the list and the marks up to date; from the box,
+    // or from its text and colours as already read.
     void refresh();
+    void refresh(const skyrend::ColoredText& doc);
 
     const QList<Problem>& problems() const { return problems_; }
     // The row texts, as shown.

@@ -97,14 +97,16 @@ QMenu* SidePanels::createViewMenu(QMenuBar& bar, QAction* before)
 void SidePanels::refreshNow()
 {
     timer_.stop();
+    // One read of the document serves both panels.
+    const skyrend::ColoredText doc = box_.coloredText();
     // A hidden page list waits until it is shown; the problem count is always in view.
     if (pages->isVisible() || !window_.isVisible()) {
-        pages->refresh();
+        pages->refresh(doc.text);
         pagesStale_ = false;
     } else {
         pagesStale_ = true;
     }
-    problems->refresh();
+    problems->refresh(doc);
 }
 
 void SidePanels::remember(const QString& key, bool shown)

@@ -55,6 +55,14 @@ private slots:
         QTextDocument doc;
         doc.setPlainText(text);
         QCOMPARE(describe(PageListModel::pagesOf(doc)), expected);
+        // The same from the text as read for saving, and with the other line breaks.
+        for (const QString& lineBreak : {QStringLiteral("\r\n"), QStringLiteral("\r")}) {
+            const QString other = QString(text).replace(u'\n', lineBreak);
+            QCOMPARE(
+                describe(PageListModel::pagesOf(std::u16string_view(
+                    reinterpret_cast<const char16_t*>(other.utf16()), std::size_t(other.size())))),
+                expected);
+        }
     }
 
     void rowOfBlock_data()

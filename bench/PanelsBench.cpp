@@ -1,0 +1,78 @@
+#include "PanelsBench.h"
+
+#include "editor/frmMain.h"
+#include "panels/PagesPanel.h"
+#include "panels/ProblemsPanel.h"
+#include "panels/SidePanels.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+double medianMs(int runs, const std::function<void()>& prepare, const std::function<void()>& work)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        QElapsedTimer t;
+        t.start();
+        work();
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+} // namespace
+
+bool benchPanels(frmMain& window, const QString& path)
+{
+    panels::SidePanels& side = *window.sidePanels;
+    window.OpenFile(path);
+    side.pages->show();
+    side.problems->show();
+    QCoreApplication::processEvents();
+    side.refreshNow();
+    RichTextBox& box = *window.rEdit;
+    box.setFocus();
+    box.setSelStart(box.TextLength() / 2);
+
+    // One typed character, then everything the panels do after the pause.
+    const int runs = 7;
+    auto edit = [&] {
+        QTest::keyClick(&box, 'x');
+        QCoreApplication::processEvents(); // paints; the pause has not passed yet
+    };
+    const double refreshMs = medianMs(runs, edit, [&] { side.refreshNow(); });
+    const double pagesMs = medianMs(runs, edit, [&] { side.pages->refresh(); });
+    const double problemsMs = medianMs(runs, edit, [&] { side.problems->refresh(); });
+    std::printf("panels_refresh_1mib_ms: %.1f\n", refreshMs);
+    std::printf("panels_pages_1mib_ms: %.1f\n", pagesMs);
+    std::printf("panels_problems_1mib_ms: %.1f\n", problemsMs);
+    const auto problems = side.problems->problems().size();
+    std::printf("panels_problems_found: %lld\n", static_cast<long long>(problems));
+
+    // Typing with both panels open, as the key benchmark types.
+    std::vector<double> keyUs;
+    for (int i = 0; i < 2000; ++i) {
+        QElapsedTimer t;
+        t.start();
+        if (i % 41 == 40)
+            QTest::keyClick(&box, Qt::Key_Return);
+        else
+            QTest::keyClick(&box, "abcdefgh ij"[i % 11]);
+        keyUs.push_back(double(t.nsecsElapsed()) / 1000);
+        if (i % 50 == 49)
+            QCoreApplication::processEvents();
+    }
+    std::sort(keyUs.begin(), keyUs.end());
+    std::printf("key_p99_panels_us: %.0f\n", keyUs[keyUs.size() * 99 / 100]);
+    return side.pages->isVisible() && side.problems->isVisible();
+}
