@@ -1,6 +1,8 @@
 #include "WindowFixture.h"
 
 #include <QMenu>
+#include <QTextBlock>
+#include <QWindow>
 #include <QtTest>
 
 namespace {
@@ -148,6 +150,95 @@ private slots:
         f.edit().setSelStart(caret);
         QTest::keyClick(f.w().rEdit, Qt::Key_Shift);
         QCOMPARE(f.w().lblCaption->text(), label);
+    }
+
+    // The label names the page the caret is on after the key or click that moved it.
+    void statusFollowsKeysAndClicks()
+    {
+        WindowFixture f;
+        setPlain(f, QStringLiteral("#A\r\nx\r\n#B\r\ny"));
+        f.edit().setSelStart(0);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(f.w().rEdit, Qt::Key_Down);
+        QCOMPARE(f.w().lblCaption->text(), QStringLiteral("#B\r\n"));
+        QTest::keyClick(f.w().rEdit, Qt::Key_Up);
+        QCOMPARE(f.w().lblCaption->text(), QStringLiteral("#A\r\n"));
+        QTextCursor c(f.edit().document()->findBlockByNumber(3));
+        QTest::mouseClick(f.w().rEdit->viewport(), Qt::LeftButton, {},
+                          f.w().rEdit->cursorRect(c).center());
+        QCOMPARE(f.w().lblCaption->text(), QStringLiteral("#B\r\n"));
+    }
+
+    // Ctrl let go before the key: the release is still no typing, so what an undo or redo
+    // brings back stays as it is, and so does the redo history.
+    void releasingCtrlFirstTypesNoTag_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Ctrl+Z") << int(Qt::Key_Z) << int(Qt::ControlModifier);
+        QTest::newRow("Ctrl+Y") << int(Qt::Key_Y) << int(Qt::ControlModifier);
+        QTest::newRow("Ctrl+Shift+Z")
+            << int(Qt::Key_Z) << int(Qt::ControlModifier | Qt::ShiftModifier);
+    }
+    void releasingCtrlFirstTypesNoTag()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        WindowFixture f;
+        setPlain(f, QStringLiteral("a"));
+        f.edit().setSelStart(1);
+        f.edit().setSelText(QStringLiteral("%R")); // text, put there by a command
+        QTest::keyClick(f.w().rEdit, Qt::Key_Backspace);
+        QTest::keyClick(f.w().rEdit, Qt::Key_Backspace);
+        if (!(key == Qt::Key_Z && modifiers == Qt::ControlModifier)) { // back to before "%R" came, so the redo brings it
+            for (int i = 0; i < 3; ++i)
+                QTest::keyClick(f.w().rEdit, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(f.edit().Text(), QStringLiteral("a"));
+        }
+        const auto mods = Qt::KeyboardModifiers(modifiers);
+        QTest::keyPress(f.w().rEdit, Qt::Key_Control, Qt::ControlModifier);
+        QTest::keyPress(f.w().rEdit, Qt::Key(key), mods);
+        QTest::keyRelease(f.w().rEdit, Qt::Key_Control, Qt::NoModifier);
+        QTest::keyRelease(f.w().rEdit, Qt::Key(key), Qt::NoModifier);
+        QCOMPARE(f.edit().Text(), QStringLiteral("a%R"));
+        QVERIFY(f.edit().document()->isRedoAvailable());
+    }
+
+    // Edited means different from the file: undo and redo back to it clear the mark.
+    void undoBackToTheFileIsNotAnEdit()
+    {
+        WindowFixture f;
+        f.open(QByteArray("#T\r\nx"));
+        f.edit().setSelStart(5);
+        f.type(QStringLiteral("yz"));
+        QCOMPARE(f.w().IsDirty, quint8(1));
+        QTest::keyClick(f.w().rEdit, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.edit().Text(), QStringLiteral("#T\r\nx"));
+        QCOMPARE(f.w().IsDirty, quint8(0));
+        QVERIFY(!f.w().menu_Save->isEnabled());
+        QVERIFY(!f.w().windowTitle().endsWith(QStringLiteral("*]")));
+        QTest::keyClick(f.w().rEdit, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(f.w().IsDirty, quint8(1));
+        QVERIFY(f.w().menu_Save->isEnabled());
+        QVERIFY(f.w().menu_Save_Click());
+        QCOMPARE(f.w().IsDirty, quint8(0));
+        QTest::keyClick(f.w().rEdit, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.w().IsDirty, quint8(1));
+        QTest::keyClick(f.w().rEdit, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(f.w().IsDirty, quint8(0));
+        f.w().menu_New_Click(); // asks nothing: the document is its file
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    void aFileNameWithThePlaceholderIsShownAsItIs()
+    {
+        WindowFixture f;
+        f.open(QByteArray("#T\r\n"), QStringLiteral("odd[*]name.hlp"));
+        QVERIFY2(f.w().windowHandle()->title().endsWith(QStringLiteral("[odd[*]name.hlp]")),
+                 qPrintable(f.w().windowHandle()->title()));
+        f.type(QStringLiteral("x"));
+        QVERIFY2(f.w().windowHandle()->title().endsWith(QStringLiteral("[odd[*]name.hlp*]")),
+                 qPrintable(f.w().windowHandle()->title()));
     }
 
     void emptyDocumentLeavesTheStatusAlone()
