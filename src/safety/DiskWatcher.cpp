@@ -51,7 +51,7 @@ void DiskWatcher::track(const QString& path)
 {
     path_ = QFileInfo(path).absoluteFilePath();
     base_ = DiskState::of(path_, true);
-    reported_ = DiskState{};
+    reported_.reset();
     pending_ = false;
     rewatch();
 }
@@ -141,8 +141,8 @@ void DiskWatcher::report()
     pending_ = false;
     if (!differsFromBase(now))
         return;
-    if (now.exists == reported_.exists && now.size == reported_.size &&
-        now.modified == reported_.modified)
+    if (reported_ && now.exists == reported_->exists && now.size == reported_->size &&
+        now.modified == reported_->modified)
         return; // told already
     reported_ = now;
     reporting_ = true;

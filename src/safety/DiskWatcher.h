@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <optional>
+
 namespace safety {
 
 // The document's file as it stands on disk, enough to tell whether someone else wrote it.
@@ -59,7 +61,7 @@ private:
     QTimer settle_; // a write comes as several notifications: report once they settle
     QString path_;
     DiskState base_;
-    DiskState reported_; // the last state the user was told about
+    std::optional<DiskState> reported_; // the last state the user was told about
     bool pending_ = false;
     bool reporting_ = false;
 };
