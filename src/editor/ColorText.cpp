@@ -78,7 +78,8 @@ void frmMain::colorText(skyrend::HelpFileReader& reader, RichTextBox* target)
                 const std::size_t done = load.colorUntil(QDeadlineTimer(SliceMilliseconds));
                 lblCaption->setText(colorizing + QStringLiteral(" Phase2: ") +
                                     QString::number(phase2Percent(done - 1, m)) + QLatin1Char('%'));
-                if (load.done())
+                // Also after the last slice: what comes after the load starts afresh.
+                if (load.done() && m < kReadPiece)
                     break;
                 desktop_.yield();
                 if (AbortFlag)

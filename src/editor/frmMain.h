@@ -105,7 +105,7 @@ public:
     // The same for a file read in pieces (its bytes, not decoded yet).
     void colorText(skyrend::HelpFileReader& reader, RichTextBox* target);
     // Loading and saving let the event loop run at least this often.
-    int SliceMilliseconds = 40;
+    int SliceMilliseconds = 30; // a slice and what follows it stay under 50 ms
     // The colorizer's progress for character k (0-based) of m, rounded half to even.
     static int phase2Percent(std::size_t k, std::size_t m);
     // The save's progress figure: general notation, 15 significant digits, the user's locale.
