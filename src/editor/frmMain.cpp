@@ -1,7 +1,12 @@
 #include "editor/frmMain.h"
 
 #include "document/Palette.h"
+#include "editor/EditMenu.h"
 #include "editor/InputBlocker.h"
+#include "editor/TypingColorSwatch.h"
+#include "editor/WindowState.h"
+#include "find/EditorFindSupport.h"
+#include "find/FindBar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,6 +51,8 @@ frmMain::frmMain(platform::Desktop& desktop, const QString& programFolder, QWidg
     createControls();
     createMenus();
     Form_Load();
+    windowState = new WindowState(*this, *rEdit, [this] { return settingsFile(); });
+    windowState->restore();
     createSafetyNet();
 }
 
@@ -93,6 +100,12 @@ void frmMain::createControls()
     lblCaption->setFont(fontOrFallback(QStringLiteral("Tahoma"), 8.25, QFontDatabase::GeneralFont));
     lblCaption->setText(QStringLiteral("Welcome"));
 
+    findSupport_ = std::make_unique<find::EditorFindSupport>(*rEdit);
+    findBar = new find::FindBar(*findSupport_, central_);
+    connect(findBar, &find::FindBar::shownOrHidden, this, &frmMain::Form_Resize);
+    colorSwatch = new TypingColorSwatch(*rEdit, central_);
+    colorSwatch->setFont(lblCaption->font());
+
     connect(rEdit, &RichTextBox::Change, this, &frmMain::rEdit_Change);
     connect(rEdit, &RichTextBox::KeyDown, this, &frmMain::rEdit_KeyDown);
     connect(rEdit, &RichTextBox::KeyUp, this, &frmMain::rEdit_KeyUp);
@@ -122,7 +135,7 @@ void frmMain::createMenus()
     };
     QMenuBar* bar = menuBar();
 
-    menu_File = bar->addMenu(QStringLiteral("File"));
+    menu_File = bar->addMenu(QStringLiteral("&File"));
     menu_New = item(menu_File, QStringLiteral("New"), &frmMain::menu_New_Click,
                     QKeySequence(Qt::CTRL | Qt::Key_N));
     menu_Open = item(menu_File, QStringLiteral("Open"), &frmMain::menu_Open_Click,
@@ -148,12 +161,17 @@ void frmMain::createMenus()
     menu_Exit = item(menu_File, QStringLiteral("E&xit"), &frmMain::menu_Exit_Click,
                      QKeySequence(Qt::CTRL | Qt::Key_Q));
 
+    menu_Edit = bar->addMenu(QStringLiteral("&Edit"));
+    editMenu = new EditMenu(
+        *menu_Edit, *rEdit, *findBar, desktop_, [this] { return isBusy(); }, this);
+
     menu_Tools = bar->addMenu(QStringLiteral("&Tools"));
     menu_PurgeColors =
         item(menu_Tools, QStringLiteral("Purge Colors"), &frmMain::menu_PurgeColors_Click);
     menu_Tools->menuAction()->setVisible(false);
 
     menu_Colors = bar->addMenu(QStringLiteral("&Colors"));
+    connect(menu_Colors, &QMenu::triggered, colorSwatch, &TypingColorSwatch::updateLater);
     menu_Color.append(
         item(menu_Colors, QStringLiteral("%colorname%"), [this] { menu_Color_Click(0); }));
     s2 = menu_Colors->addSeparator();
@@ -162,7 +180,8 @@ void frmMain::createMenus()
         item(menu_Insert, QStringLiteral("TODO: INSERT MACRO"), [this] { menu_macro_Click(0); }));
 
     menu_Help = bar->addMenu(QStringLiteral("&Help"));
-    menu_HelpFile = item(menu_Help, QStringLiteral("Help Topics"), &frmMain::menu_HelpFile_Click);
+    menu_HelpFile = item(menu_Help, QStringLiteral("Help Topics"), &frmMain::menu_HelpFile_Click,
+                         QKeySequence(Qt::Key_F1));
     menu_About = item(menu_Help, QStringLiteral("About..."), &frmMain::menu_About_Click);
 }
 
@@ -201,10 +220,16 @@ void frmMain::Form_Resize()
     const int W = central_->width();
     const int H = central_->height();
     const int L = lblCaption->height();
+    // The find bar, when shown, sits between the text and the label.
+    const int F = findBar->isHidden() ? 0 : findBar->sizeHint().height();
     // Too small for the label: the edit box keeps its last height, the label still moves.
-    if (H - L >= 0)
-        rEdit->setGeometry(rEdit->x(), 0, W, H - L);
+    if (H - L - F >= 0)
+        rEdit->setGeometry(rEdit->x(), 0, W, H - L - F);
+    findBar->setGeometry(0, H - L - F, W, F);
     lblCaption->move(lblCaption->x(), H - L);
+    const int S = colorSwatch->sizeHint().width();
+    colorSwatch->setGeometry(W - S, H - L, S, L);
+    colorSwatch->raise();
 }
 
 QString frmMain::titleText() const
@@ -268,8 +293,10 @@ void frmMain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (closeApproved_ || Form_QueryUnload())
+    if (closeApproved_ || Form_QueryUnload()) {
+        windowState->save();
         event->accept();
+    }
     else
         event->ignore();
 }

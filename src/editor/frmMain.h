@@ -16,6 +16,13 @@ class QAction;
 class QMenu;
 class QSessionManager;
 class InputBlocker;
+class EditMenu;
+class TypingColorSwatch;
+class WindowState;
+namespace find {
+class EditorFindSupport;
+class FindBar;
+} // namespace find
 namespace skyrend {
 class HelpFileReader;
 }
@@ -76,6 +83,12 @@ public:
     QMenu* menu_Help = nullptr;
     QAction* menu_HelpFile = nullptr;
     QAction* menu_About = nullptr;
+    // Beyond the design: the Edit menu, the find bar, the typing colour, the window's state.
+    QMenu* menu_Edit = nullptr;
+    EditMenu* editMenu = nullptr;
+    find::FindBar* findBar = nullptr;
+    TypingColorSwatch* colorSwatch = nullptr;
+    WindowState* windowState = nullptr;
 
     // ---- Start-up and layout (editor/frmMain.cpp) -------------------------------------------
     void Form_Load();
@@ -212,6 +225,7 @@ private:
     QWidget* central_ = nullptr;
     Activity activity_ = Activity::Idle;
     std::unique_ptr<InputBlocker> inputBlocker_;
+    std::unique_ptr<find::EditorFindSupport> findSupport_;
     int quietEdits_ = 0;
     bool closeWhenIdle_ = false; // a close came while busy
     bool closeApproved_ = false; // the session's end already asked about unsaved edits

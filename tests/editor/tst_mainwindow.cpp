@@ -1,4 +1,5 @@
 #include "WindowFixture.h"
+#include "editor/EditMenu.h"
 
 #include <QAction>
 #include <QMenu>
@@ -58,11 +59,19 @@ private slots:
     {
         WindowFixture f;
         frmMain& w = f.w();
+        // The captions as shown; each top-level menu has its own access key (Alt+letter).
         QStringList bar;
-        for (QAction* a : w.menuBar()->actions())
-            if (a->isVisible())
-                bar << a->text();
-        QCOMPARE(bar, QStringList({"File", "&Colors", "&Help"}));
+        QSet<QChar> keys;
+        for (QAction* a : w.menuBar()->actions()) {
+            if (!a->isVisible())
+                continue;
+            bar << QString(a->text()).remove(QLatin1Char('&'));
+            const qsizetype amp = a->text().indexOf(QLatin1Char('&'));
+            QVERIFY2(amp >= 0 && amp + 1 < a->text().size(), qPrintable(a->text()));
+            keys.insert(a->text()[amp + 1].toUpper());
+        }
+        QCOMPARE(bar, QStringList({"File", "Edit", "Colors", "Help"}));
+        QCOMPARE(keys.size(), bar.size());
         QVERIFY(!w.menu_Tools->menuAction()->isVisible());
         QCOMPARE(w.menu_PurgeColors->text(), QStringLiteral("Purge Colors"));
 
@@ -78,6 +87,19 @@ private slots:
         QCOMPARE(w.menu_SaveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
         QCOMPARE(w.menu_Exit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
         QVERIFY(!w.menu_Save->isEnabled());
+
+        QStringList edit;
+        for (QAction* a : w.menu_Edit->actions())
+            edit << (a->isSeparator() ? QStringLiteral("-")
+                                      : a->text() + QLatin1Char(' ') +
+                                            a->shortcut().toString(QKeySequence::PortableText));
+        QCOMPARE(edit, QStringList({"Undo Ctrl+Z", "Redo Ctrl+Y", "-", "Cut Ctrl+X", "Copy Ctrl+C",
+                                    "Paste Ctrl+V", "Delete Del", "-", "Select All Ctrl+A", "-",
+                                    "Find... Ctrl+F", "Find Next F3", "Find Previous Shift+F3",
+                                    "Replace... Ctrl+H", "-", "Go to Line... Ctrl+G"}));
+        QVERIFY(
+            w.editMenu->redo->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+Shift+Z"))));
+        QCOMPARE(w.menu_HelpFile->shortcut(), QKeySequence(Qt::Key_F1));
 
         QStringList help;
         for (QAction* a : w.menu_Help->actions())

@@ -1,0 +1,132 @@
+#include "editor/EditMenu.h"
+
+#include "editor/RichTextBox.h"
+#include "find/FindBar.h"
+#include "platform/Desktop.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTextBlock>
+
+EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::Desktop& desktop,
+                   std::function<bool()> busy, QWidget* window)
+    : QObject(window), menu_(menu), box_(box), bar_(bar), desktop_(desktop), busy_(std::move(busy)),
+      window_(window)
+{
+    // The menu's Undo and Redo do what the box does for Ctrl+Z and Ctrl+Y.
+    undo =
+        add(QStringLiteral("Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)}, [this] { box_.undo(); });
+    redo = add(QStringLiteral("Redo"),
+               {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+               [this] { box_.redo(); });
+    menu.addSeparator();
+    cut = add(QStringLiteral("Cut"), {QKeySequence(Qt::CTRL | Qt::Key_X)}, [this] { box_.cut(); });
+    copy =
+        add(QStringLiteral("Copy"), {QKeySequence(Qt::CTRL | Qt::Key_C)}, [this] { box_.copy(); });
+    paste = add(QStringLiteral("Paste"), {QKeySequence(Qt::CTRL | Qt::Key_V)},
+                [this] { box_.paste(); });
+    deleteSelection = add(QStringLiteral("Delete"), {QKeySequence(Qt::Key_Delete)}, [this] {
+        QTextCursor c = box_.textCursor();
+        c.removeSelectedText();
+        box_.setTextCursor(c);
+    });
+    menu.addSeparator();
+    selectAll = add(QStringLiteral("Select All"), {QKeySequence(Qt::CTRL | Qt::Key_A)},
+                    [this] { box_.selectAll(); });
+    boxKeys_ = {undo, redo, cut, copy, paste, deleteSelection, selectAll};
+    menu.addSeparator();
+    find = add(QStringLiteral("Find..."), {QKeySequence(Qt::CTRL | Qt::Key_F)},
+               [this] { bar_.openFind(); });
+    findNext =
+        add(QStringLiteral("Find Next"), {QKeySequence(Qt::Key_F3)}, [this] { bar_.findNext(); });
+    findPrevious = add(QStringLiteral("Find Previous"), {QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+                       [this] { bar_.findPrevious(); });
+    replace = add(QStringLiteral("Replace..."), {QKeySequence(Qt::CTRL | Qt::Key_H)},
+                  [this] { bar_.openReplace(); });
+    menu.addSeparator();
+    goToLine = add(QStringLiteral("Go to Line..."), {QKeySequence(Qt::CTRL | Qt::Key_G)},
+                   [this] { goToLineClick(); });
+
+    connect(&box, &QPlainTextEdit::undoAvailable, undo, &QAction::setEnabled);
+    connect(&box, &QPlainTextEdit::redoAvailable, redo, &QAction::setEnabled);
+    connect(&box, &QPlainTextEdit::copyAvailable, this, &EditMenu::refresh);
+    connect(&box, &RichTextBox::Change, this, &EditMenu::refresh);
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &EditMenu::refresh);
+    connect(&menu, &QMenu::aboutToShow, this, &EditMenu::refresh);
+    box.installEventFilter(this);
+    refresh();
+}
+
+QAction* EditMenu::add(const QString& caption, const QList<QKeySequence>& keys,
+                       const std::function<void()>& handler)
+{
+    QAction* action = menu_.addAction(caption);
+    action->setShortcuts(keys);
+    connect(action, &QAction::triggered, this, [this, handler] {
+        if (!busy_())
+            handler();
+    });
+    return action;
+}
+
+void EditMenu::refresh()
+{
+    const QTextDocument* doc = box_.document();
+    const bool selection = box_.textCursor().hasSelection();
+    undo->setEnabled(doc->isUndoAvailable());
+    redo->setEnabled(doc->isRedoAvailable());
+    cut->setEnabled(selection);
+    copy->setEnabled(selection);
+    deleteSelection->setEnabled(selection);
+    paste->setEnabled(box_.canPaste());
+    selectAll->setEnabled(doc->characterCount() > 1);
+}
+
+bool EditMenu::eventFilter(QObject* watched, QEvent* event)
+{
+    // With the focus in the box, its own keys go to it as key presses (so KeyDown and KeyUp
+    // see them) instead of triggering the menu's items: each key acts once, the same way.
+    if (watched == &box_ && event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction* action : std::as_const(boxKeys_))
+            if (action->shortcuts().contains(pressed)) {
+                event->accept();
+                return true;
+            }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void EditMenu::goToLineClick()
+{
+    const QTextDocument* doc = box_.document();
+    const int lines = doc->blockCount(); // one block per line of the file
+    const int current = box_.textCursor().blockNumber() + 1;
+    const QString answer =
+        desktop_
+            .inputBox(window_, QStringLiteral("Line number (1 to %1):").arg(lines),
+                      QStringLiteral("Go to Line"), QString::number(current))
+            .trimmed();
+    if (answer.isEmpty())
+        return; // cancelled
+    bool ok = false;
+    const qlonglong line = answer.toLongLong(&ok);
+    if (!ok || line < 1 || line > lines) {
+        platform::showMessage(desktop_, window_,
+                              QStringLiteral("There is no line \"%1\" in this document. Enter a "
+                                             "number from 1 to %2.")
+                                  .arg(answer.left(40))
+                                  .arg(lines),
+                              QStringLiteral("Go to Line"), platform::Icon::Information);
+        return;
+    }
+    QTextCursor c = box_.textCursor();
+    c.setPosition(doc->findBlockByNumber(int(line - 1)).position());
+    box_.setTextCursor(c);
+    box_.ensureCursorVisible();
+    box_.setFocus(Qt::OtherFocusReason);
+}

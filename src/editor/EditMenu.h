@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QAction;
+class QMenu;
+class QWidget;
+class RichTextBox;
+namespace find {
+class FindBar;
+}
+namespace platform {
+class Desktop;
+}
+
+// The Edit menu: the clipboard and undo commands of the edit box, find and replace, and Go to
+// Line. Its items are enabled only when they can act, and do nothing while `busy` says the
+// window refuses input.
+class EditMenu : public QObject {
+    Q_OBJECT
+
+public:
+    EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::Desktop& desktop,
+             std::function<bool()> busy, QWidget* window);
+
+    QAction* undo = nullptr;
+    QAction* redo = nullptr;
+    QAction* cut = nullptr;
+    QAction* copy = nullptr;
+    QAction* paste = nullptr;
+    QAction* deleteSelection = nullptr;
+    QAction* selectAll = nullptr;
+    QAction* find = nullptr;
+    QAction* findNext = nullptr;
+    QAction* findPrevious = nullptr;
+    QAction* replace = nullptr;
+    QAction* goToLine = nullptr;
+
+    // Asks for a line number (as the file counts lines) and puts the caret at its start.
+    void goToLineClick();
+    // Brings the items' enabled states up to date.
+    void refresh();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* add(const QString& caption, const QList<QKeySequence>& keys,
+                 const std::function<void()>& handler);
+
+    QMenu& menu_;
+    RichTextBox& box_;
+    find::FindBar& bar_;
+    platform::Desktop& desktop_;
+    std::function<bool()> busy_;
+    QWidget* window_;
+    QList<QAction*> boxKeys_; // actions whose keys the edit box handles itself when it has focus
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QRect>
+
+#include <functional>
+#include <optional>
+
+class QAction;
+class QMainWindow;
+class RichTextBox;
+namespace skyrend {
+class IniFile;
+}
+
+// The window's place, size, maximized state and the text's zoom, kept in config.ini's [Window]
+// section; and the zoom keys (Ctrl+Plus, Ctrl+Minus, Ctrl+0).
+class WindowState : public QObject {
+    Q_OBJECT
+
+public:
+    struct Saved {
+        std::optional<QRect> geometry; // the normal (not maximized) frame-less geometry
+        bool maximized = false;
+        int zoom = 0; // points added to the text's own size
+    };
+    static constexpr int kMinZoom = -6;
+    static constexpr int kMaxZoom = 30;
+
+    WindowState(QMainWindow& window, RichTextBox& box, std::function<QString()> settingsFile);
+
+    // Reads what config.ini holds; values that make no sense are ignored one by one.
+    static Saved read(const skyrend::IniFile& ini);
+    // The saved rectangle when it is visible enough on one of the screens, otherwise moved (and
+    // shrunk if need be) onto the first screen.
+    static QRect placed(const QRect& saved, const QList<QRect>& screens);
+
+    // Applies config.ini to the window (before it is shown).
+    void restore();
+    // Writes the window's state to config.ini; false when it could not be written.
+    bool save() const;
+
+    int zoom() const { return zoom_; }
+    void setZoom(int points);
+
+    QAction* zoomIn = nullptr;
+    QAction* zoomOut = nullptr;
+    QAction* zoomReset = nullptr;
+
+private:
+    QMainWindow& window_;
+    RichTextBox& box_;
+    std::function<QString()> settingsFile_;
+    qreal basePointSize_;
+    int zoom_ = 0;
+};
