@@ -5,7 +5,8 @@
 # Building, running and testing: compiler and build tools, Qt 6 (Widgets, and Qt Test, which
 # comes with qt6-base-dev), the OpenGL headers Qt's CMake files look for, a font, and the X
 # server and tools the window runs under when there is no display (the end-to-end test too),
-# and clang-format, which a test runs over the sources.
+# and clang-format, which a test runs over the sources. xwd (x11-apps) lets the end-to-end test
+# look at the colours on screen.
 SKYREND_PACKAGES=(
     clang-format
     cmake
@@ -17,6 +18,7 @@ SKYREND_PACKAGES=(
     xvfb
     xauth
     xdotool
+    x11-apps
 )
 
 # Building the Debian package (./package, and the test that checks it, which ./test runs):

@@ -6,7 +6,9 @@
 #     first among the recent files;
 #  2. in a new document (Ctrl+N), typing "%Rabc" switches to red and types "abc"; Ctrl+S goes
 #     through the dialog and the header suggestion, and the file holds "%Rabc" CR LF;
-#  3. Ctrl+Q ends the program.
+#  3. a header line coloured from the Colors menu stays Green on screen, and the save writes
+#     no tag in it;
+#  4. Ctrl+Q ends the program.
 #
 # Usage: save_through_dialogs.sh EDITOR CLI HELPFILE
 # Exits 77 (skipped) when Xvfb or xdotool is missing; ./test installs them.
@@ -85,6 +87,20 @@ wait_file()
         [ "$SECONDS" -lt "$deadline" ] || fail "$1 was not written within ${wait_limit}s"
         sleep 0.2
     done
+}
+
+# count_pixels WINDOW RRGGBB: how many pixels of the window have exactly that colour.
+count_pixels()
+{
+    local shot=$work/shot.xwd header ncolors
+    xwd -silent -id "$1" >"$shot" || fail "xwd could not grab window $1"
+    # XWD: a header of big-endian 32-bit fields (its size first, the colour count 20th), the
+    # colour map (12 bytes an entry), then 32-bit pixels, least significant byte first (the
+    # top byte is alpha, left out of the comparison).
+    header=$(od -An -tu4 --endian=big -N4 "$shot" | tr -d ' ')
+    ncolors=$(od -An -tu4 --endian=big -j76 -N4 "$shot" | tr -d ' ')
+    tail -c +$((header + ncolors * 12 + 1)) "$shot" | od -An -v -tx4 -w4 |
+        grep -c "$2\$" || true
 }
 
 # save_in_dialog PATH: types PATH into the "Save File As" dialog and presses Enter.
@@ -167,7 +183,45 @@ cmp "$work/typed-expected.hlp" "$typed" ||
     fail "the typed document was saved as $(od -An -c "$typed" | tr -s ' ') instead of %Rabc CR LF"
 echo "ok: typing %Rabc and saving wrote %Rabc CR LF"
 
-# --- 3. Ctrl+Q ends the program (nothing is unsaved, so nothing is asked).
+# --- 3. Colouring a header line from the menu: it stays Green, and nothing of it is tagged.
+green=73ff63 yellow=ffce63 red=ce0808
+skyrend_focus "$main"
+xdotool key --clearmodifiers ctrl+n
+main=$(wait_window '^Skyrend F1 Editor v\.1\.2 \[Untitled[0-9]+\]$')
+skyrend_focus "$main"
+xdotool type --delay 50 '#Rules'
+xdotool key Return
+xdotool type --delay 50 'body'
+main=$(wait_window '^Skyrend F1 Editor v\.1\.2 \[Untitled[0-9]+\*\]$')
+# The header line alone, Yellow from the Colors menu (it opens on White, then Purple, Yellow).
+xdotool key --clearmodifiers ctrl+Home shift+End
+xdotool key --clearmodifiers alt+c
+sleep 0.3
+xdotool key Down Down Return
+xdotool key --clearmodifiers ctrl+End # selected text shows in the selection's colours
+sleep 0.5
+[ "$(count_pixels "$main" "$yellow")" -eq 0 ] || fail "the header line shows Yellow"
+[ "$(count_pixels "$main" "$green")" -gt 0 ] || fail "the header line does not show Green"
+# Everything Red: the body turns Red, the header stays Green.
+xdotool key --clearmodifiers ctrl+a
+xdotool key --clearmodifiers alt+c
+sleep 0.3
+xdotool key Down Down Down Return
+xdotool key --clearmodifiers ctrl+End
+sleep 0.5
+[ "$(count_pixels "$main" "$red")" -gt 0 ] || fail "the body does not show Red"
+[ "$(count_pixels "$main" "$green")" -gt 0 ] || fail "the header line no longer shows Green"
+xdotool key --clearmodifiers ctrl+s
+header_doc=$doc_dir/header.hlp
+save_in_dialog "$header_doc"
+wait_file "$header_doc"
+main=$(wait_window '^Skyrend F1 Editor v\.1\.2 \[header\.hlp\]$')
+printf '#Rules\r\n%%Rbody\r\n' >"$work/header-expected.hlp"
+cmp "$work/header-expected.hlp" "$header_doc" ||
+    fail "the coloured header was saved as $(od -An -c "$header_doc" | tr -s ' ')"
+echo "ok: a header line coloured from the menu stays Green and is saved without tags"
+
+# --- 4. Ctrl+Q ends the program (nothing is unsaved, so nothing is asked).
 skyrend_focus "$main"
 xdotool key --clearmodifiers ctrl+q
 deadline=$((SECONDS + wait_limit))
