@@ -50,7 +50,8 @@ QString TextTips::tipForCharacter(int position) const
 
 bool TextTips::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == box_.viewport() && event->type() == QEvent::ToolTip) {
+    // The type first: events also come while the box is half destroyed, no longer a scroll area.
+    if (event->type() == QEvent::ToolTip && watched == box_.viewport()) {
         const auto* help = static_cast<QHelpEvent*>(event);
         const QString tip = tipAt(help->pos());
         if (tip.isEmpty())
