@@ -218,6 +218,8 @@ private:
     void commitData(QSessionManager& manager);
     // Puts the path first in the recent list in config.ini.
     void rememberRecentFile(const QString& path);
+    // Takes the path out of the recent list in config.ini; the entries after it move up.
+    void forgetRecentFile(const QString& path);
     bool saveTo(const QString& path);
 
     platform::Desktop& desktop_;

@@ -6,6 +6,7 @@
 #include "document/Palette.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QUrl>
 
 bool frmMain::confirmDiscard()
@@ -70,8 +71,14 @@ bool frmMain::menu_SaveAs_Click()
     if (isBusy())
         return false;
     CD1.DialogTitle = QStringLiteral("Save File As");
-    if (!CD1.ShowSave())
+    // The dialog proposes the document's own file; cancelled, it keeps the name it had.
+    const QString lastName = CD1.FileName;
+    if (!CurrentFile.isEmpty())
+        CD1.FileName = CurrentFile;
+    if (!CD1.ShowSave()) {
+        CD1.FileName = lastName;
         return false;
+    }
 
     const QString oldFile = CurrentFile;
     const QString oldTitle = DocTitle;
@@ -80,8 +87,12 @@ bool frmMain::menu_SaveAs_Click()
     DocTitle = CD1.FileTitle();
     setDirty(false);
     menu_Save->setEnabled(true);
-    if (menu_Save_Click())
+    if (menu_Save_Click()) {
+        // The file saved is the first recent file, as a file opened is.
+        rememberRecentFile(CurrentFile);
+        LoadRecentMenu();
         return true;
+    }
 
     // Not written: the document keeps its old name, file and edited state.
     CurrentFile = oldFile;
@@ -101,6 +112,20 @@ void frmMain::menu_Recent_Click(int index)
         return;
     if (!confirmDiscard())
         return;
+    if (!QFileInfo(path).isDir() && !QFileInfo::exists(path)) {
+        // A file that is gone: say so, and offer to drop it from the list.
+        platform::showMessage(desktop_, this,
+                              QStringLiteral("This file does not exist.\r\n") + path,
+                              QStringLiteral("can not open"), platform::Icon::Critical);
+        if (platform::showMessage(
+                desktop_, this, QStringLiteral("Remove it from the list of recent files?"),
+                QStringLiteral("Recent Files"), platform::Icon::Question, platform::Buttons::YesNo,
+                platform::Button::No) == platform::Button::Yes) {
+            forgetRecentFile(path);
+            LoadRecentMenu();
+        }
+        return;
+    }
     OpenFile(path);
 }
 

@@ -38,6 +38,10 @@ void frmMain::OpenFile(const QString& path)
         platform::showMessage(desktop_, this, text, QStringLiteral("can not open"),
                               platform::Icon::Critical);
     };
+    if (!path.isEmpty() && QFileInfo(path).isDir()) {
+        cannotOpen(QStringLiteral("This is a folder, not a file.\r\n") + path);
+        return;
+    }
     if (!FileExists(path)) {
         cannotOpen(QStringLiteral("This file does not exist.\r\n") + path);
         return;

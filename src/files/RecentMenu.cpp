@@ -63,6 +63,25 @@ void frmMain::rememberRecentFile(const QString& path)
     ini.save(settingsFile());
 }
 
+void frmMain::forgetRecentFile(const QString& path)
+{
+    skyrend::IniFile ini = skyrend::IniFile::load(settingsFile());
+    RecentList after;
+    int n = 0;
+    for (int i = 0; i < 5; ++i) {
+        const QString v = ini.value(kSection, keyOf(i));
+        if (v.trimmed() != path.trimmed())
+            after[n++] = v;
+    }
+    if (n == 5)
+        return; // not listed
+    // All five keys or none, as when a file is added.
+    for (int i = 0; i < 5; ++i)
+        if (!ini.setValue(kSection, keyOf(i), after[i]))
+            return;
+    ini.save(settingsFile());
+}
+
 void frmMain::LoadRecentMenu()
 {
     const skyrend::IniFile ini = skyrend::IniFile::load(settingsFile());

@@ -23,6 +23,18 @@ QString CommonDialog::qtFilter(const QString& classicFilter)
     return filters.join(QStringLiteral(";;"));
 }
 
+QString CommonDialog::defaultSuffixOf(const QString& qtNameFilter)
+{
+    const qsizetype open = qtNameFilter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = qtNameFilter.lastIndexOf(QLatin1Char(')'));
+    if (open < 0 || close < open)
+        return {};
+    const QStringList patterns =
+        qtNameFilter.mid(open + 1, close - open - 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return patterns.contains(QStringLiteral("*.hlp"), Qt::CaseInsensitive) ? QStringLiteral("hlp")
+                                                                           : QString();
+}
+
 bool CommonDialog::ShowOpen()
 {
     const auto chosen = desktop_.openFileName(parent_, DialogTitle, qtFilter(Filter), FileName);

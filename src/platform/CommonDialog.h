@@ -26,6 +26,9 @@ public:
 
     // The filter in the form Qt's dialogs take.
     static QString qtFilter(const QString& classicFilter);
+    // The extension a save dialog adds to a name typed without one while the filter (in Qt's
+    // form, "Name (*.ext ...)") is selected: "hlp" for the help-file filter, none otherwise.
+    static QString defaultSuffixOf(const QString& qtNameFilter);
 
 private:
     Desktop& desktop_;

@@ -1,10 +1,14 @@
 #include "platform/QtDesktop.h"
 
+#include "platform/CommonDialog.h"
+
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 namespace platform {
 namespace {
@@ -103,22 +107,53 @@ QString QtDesktop::inputBox(QWidget* parent, const QString& prompt, const QStrin
     return ok ? answer : QString();
 }
 
+namespace {
+
+// Big enough for the name, size, type and date columns of the detail view, within the screen.
+void sizeFileDialog(QFileDialog& dialog, QWidget* parent)
+{
+    dialog.setViewMode(QFileDialog::Detail);
+    QSize size(900, 540);
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        size = size.boundedTo(screen->availableSize() * 9 / 10);
+    dialog.resize(size);
+}
+
+std::optional<QString> chosenFile(QFileDialog& dialog)
+{
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty() ||
+        dialog.selectedFiles().front().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front();
+}
+
+} // namespace
+
 std::optional<QString> QtDesktop::openFileName(QWidget* parent, const QString& title,
                                                const QString& filter, const QString& proposed)
 {
-    const QString chosen = QFileDialog::getOpenFileName(parent, title, proposed, filter);
-    if (chosen.isEmpty())
-        return std::nullopt;
-    return chosen;
+    QFileDialog dialog(parent, title, proposed, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    sizeFileDialog(dialog, parent);
+    return chosenFile(dialog);
 }
 
 std::optional<QString> QtDesktop::saveFileName(QWidget* parent, const QString& title,
                                                const QString& filter, const QString& proposed)
 {
-    const QString chosen = QFileDialog::getSaveFileName(parent, title, proposed, filter);
-    if (chosen.isEmpty())
-        return std::nullopt;
-    return chosen;
+    QFileDialog dialog(parent, title, proposed, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    sizeFileDialog(dialog, parent);
+    // A name typed without an extension gets ".hlp" while the help-file filter is selected.
+    auto suffixFor = [&dialog](const QString& nameFilter) {
+        dialog.setDefaultSuffix(CommonDialog::defaultSuffixOf(nameFilter));
+    };
+    suffixFor(dialog.selectedNameFilter());
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, suffixFor);
+    return chosenFile(dialog);
 }
 
 void QtDesktop::yield()

@@ -425,10 +425,9 @@ private slots:
         VERIFY_NO_UNEXPECTED_BOXES(f);
         QCOMPARE(fileBytes(other), QByteArray("#O\r\n"));
         QCOMPARE(w.rEdit->Text(), text);
-        QCOMPARE(fileBytes(w.settingsFile()), before.config);
-        QCOMPARE(recentItems(w), before.recent);
-
         if (!written) {
+            QCOMPARE(fileBytes(w.settingsFile()), before.config);
+            QCOMPARE(recentItems(w), before.recent);
             QCOMPARE(w.CurrentFile, a);
             QCOMPARE(w.DocTitle, QStringLiteral("A.hlp"));
             QCOMPARE(w.IsDirty, quint8(edited ? 1 : 0));
@@ -451,6 +450,89 @@ private slots:
         if (path != a)
             QCOMPARE(fileBytes(a), kA);
         QCOMPARE(w.CD1.FileName, path);
+        // The file saved comes first among the recent files, as an opened one does.
+        QCOMPARE(recentKeys(w).mid(0, 3),
+                 path == a ? QStringList({a, other, QString()}) : QStringList({path, a, other}));
+        QCOMPARE(recentItems(w).value(0), QString(path).replace(QLatin1Char('&'), "&&"));
+    }
+
+    // A recent entry that is gone can be taken off the list; a folder is said to be one.
+    void recentEntryGoneOrAFolder_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<Button>("remove");
+        QTest::newRow("gone, removed") << false << Button::Yes;
+        QTest::newRow("gone, kept") << false << Button::No;
+        QTest::newRow("a folder") << true << Button::No;
+    }
+    void recentEntryGoneOrAFolder()
+    {
+        QFETCH(bool, folder);
+        QFETCH(Button, remove);
+        WindowFixture f;
+        frmMain& w = f.w();
+        const QString gone = f.writeFile(QStringLiteral("gone.hlp"), "#G\r\n");
+        const QString b = f.writeFile(QStringLiteral("B.hlp"), kB);
+        const QString a = f.open(kA, QStringLiteral("A.hlp"));
+        w.OpenFile(b);
+        w.OpenFile(gone);
+        w.OpenFile(a); // the list: A, gone, B
+        QVERIFY(QFile::remove(gone));
+        if (folder)
+            QVERIFY(QDir().mkdir(gone));
+        f.desktop.clear();
+        f.desktop.answer(Button::Ok);
+        if (!folder)
+            f.desktop.answer(remove);
+        w.menu_Recent[1]->trigger();
+        QCOMPARE(f.desktop.boxes.size(), folder ? 1 : 2);
+        QCOMPARE(f.desktop.boxes[0].box.text,
+                 (folder ? QStringLiteral("This is a folder, not a file.\r\n")
+                         : QStringLiteral("This file does not exist.\r\n")) +
+                     gone);
+        QCOMPARE(w.CurrentFile, a);
+        const bool removed = !folder && remove == Button::Yes;
+        QCOMPARE(recentKeys(w).mid(0, 3),
+                 removed ? QStringList({a, b, QString()}) : QStringList({a, gone, b}));
+        QCOMPARE(recentItems(w).mid(0, 3),
+                 removed ? QStringList({a, b, "hidden"}) : QStringList({a, gone, b}));
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    void saveAsAddsTheHelpExtension_data()
+    {
+        QTest::addColumn<QString>("nameFilter");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("help files") << "Skyrend Help (.hlp) (*.hlp)"
+                                    << "hlp";
+        QTest::newRow("text files") << "Text File (.txt) (*.txt)"
+                                    << "";
+        QTest::newRow("all files") << "All Files (*)"
+                                   << "";
+        QTest::newRow("help among others") << "Help (*.txt *.HLP)"
+                                           << "hlp";
+        QTest::newRow("no pattern") << "Help (.hlp)"
+                                    << "";
+    }
+    void saveAsAddsTheHelpExtension()
+    {
+        QFETCH(QString, nameFilter);
+        QFETCH(QString, suffix);
+        QCOMPARE(platform::CommonDialog::defaultSuffixOf(nameFilter), suffix);
+        // The window's own first filter is the help files'.
+        const QString first =
+            platform::CommonDialog::qtFilter(QStringLiteral("Skyrend Help (.hlp)|*.hlp|All|*.*"))
+                .section(QStringLiteral(";;"), 0, 0);
+        QCOMPARE(platform::CommonDialog::defaultSuffixOf(first), QStringLiteral("hlp"));
+    }
+
+    void saveAsProposesTheCurrentFile()
+    {
+        WindowFixture f;
+        const QString a = f.open(kA, QStringLiteral("A.hlp"));
+        f.desktop.answerDialog(std::nullopt);
+        f.w().menu_SaveAs_Click();
+        QCOMPARE(f.desktop.dialogsShown.value(0).proposed, a);
     }
 
     // Dropped files: only the first local file counts, and only files open anything.
@@ -509,11 +591,14 @@ private slots:
         f.desktop.clear();
         f.desktop.answer(Button::Yes);
         f.desktop.answer(Button::Ok);
+        f.desktop.answer(Button::No); // keep the entry
         w.menu_Recent[1]->trigger();
-        QCOMPARE(f.desktop.boxes.size(), 2);
+        QCOMPARE(f.desktop.boxes.size(), 3);
         compareQuestion(f.desktop.boxes[0].box);
         QCOMPARE(f.desktop.boxes[1].box.text,
                  QStringLiteral("This file does not exist.\r\n") + gone);
+        QCOMPARE(f.desktop.boxes[2].box.buttons, Buttons::YesNo);
+        QCOMPARE(f.desktop.boxes[2].box.defaultButton, std::optional(Button::No));
         QCOMPARE(w.CurrentFile, a);
         QCOMPARE(w.IsDirty, quint8(0));
         QVERIFY(fileBytes(a).contains("zz"));

@@ -107,7 +107,8 @@ private slots:
         const QString missing = QStringLiteral("This file does not exist.\r\n%1");
         QTest::newRow("no such file") << "missing.hlp" << missing << false;
         QTest::newRow("empty path") << "" << missing << false;
-        QTest::newRow("a folder") << "<folder>" << missing << false;
+        QTest::newRow("a folder") << "<folder>"
+                                  << QStringLiteral("This is a folder, not a file.\r\n%1") << false;
         QTest::newRow("a file whose reading fails")
             << "/proc/self/mem" << QStringLiteral("This file could not be read.\r\n%1\r\n") << true;
         QTest::newRow("a pipe") << "<fifo>"
