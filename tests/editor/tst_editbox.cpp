@@ -190,7 +190,8 @@ private slots:
         f.edit().setSelText(QStringLiteral("%R")); // text, put there by a command
         QTest::keyClick(f.w().rEdit, Qt::Key_Backspace);
         QTest::keyClick(f.w().rEdit, Qt::Key_Backspace);
-        if (!(key == Qt::Key_Z && modifiers == Qt::ControlModifier)) { // back to before "%R" came, so the redo brings it
+        // Other than an undo: back to before "%R" came, so the redo brings it.
+        if (!(key == Qt::Key_Z && modifiers == Qt::ControlModifier)) {
             for (int i = 0; i < 3; ++i)
                 QTest::keyClick(f.w().rEdit, Qt::Key_Z, Qt::ControlModifier);
             QCOMPARE(f.edit().Text(), QStringLiteral("a"));
