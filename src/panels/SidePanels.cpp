@@ -39,8 +39,10 @@ SidePanels::SidePanels(QMainWindow& window, RichTextBox& box, QWidget& statusAre
     const skyrend::IniFile ini = skyrend::IniFile::load(settingsFile_());
     const QString pagesShown = ini.value(kSection, kPagesKey);
     const QString problemsShown = ini.value(kSection, kProblemsKey);
-    pages->setVisible(pagesShown != QStringLiteral("0"));
-    problems->setVisible(problemsShown == QStringLiteral("1"));
+    shown_[kPagesKey] = pagesShown != QStringLiteral("0");
+    shown_[kProblemsKey] = problemsShown == QStringLiteral("1");
+    pages->setVisible(shown_[kPagesKey]);
+    problems->setVisible(shown_[kProblemsKey]);
     window_.resizeDocks({pages}, {kPagesWidth}, Qt::Horizontal);
     window_.resizeDocks({problems}, {kProblemsHeight}, Qt::Vertical);
     // At first start the window grows by the page list, so the text keeps its designed size.
@@ -111,9 +113,11 @@ void SidePanels::refreshNow()
 
 void SidePanels::remember(const QString& key, bool shown)
 {
-    // Docks are hidden too when the window goes away; that is no choice of the user's.
-    if (!window_.isVisible())
+    // Docks are hidden too when the window goes away, and shown when it is: no choice of the
+    // user's. config.ini is written only when the choice changes.
+    if (!window_.isVisible() || shown_.value(key) == shown)
         return;
+    shown_[key] = shown;
     skyrend::WriteINI(kSection, key, shown ? QStringLiteral("1") : QStringLiteral("0"),
                       settingsFile_());
 }

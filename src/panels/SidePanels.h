@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QTimer>
 
@@ -56,7 +57,8 @@ private:
     RichTextBox& box_;
     std::function<QString()> settingsFile_;
     QTimer timer_;
-    bool pagesStale_ = true; // changed while the Pages panel was hidden
+    bool pagesStale_ = true;     // changed while the Pages panel was hidden
+    QHash<QString, bool> shown_; // as config.ini has it, or the defaults
 };
 
 } // namespace panels
