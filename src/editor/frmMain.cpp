@@ -7,6 +7,9 @@
 #include "editor/WindowState.h"
 #include "find/EditorFindSupport.h"
 #include "find/FindBar.h"
+#include "panels/ProblemCountLabel.h"
+#include "panels/ProblemsPanel.h"
+#include "panels/SidePanels.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,6 +57,12 @@ frmMain::frmMain(platform::Desktop& desktop, const QString& programFolder, QWidg
     windowState = new WindowState(*this, *rEdit, [this] { return settingsFile(); });
     windowState->restore();
     createSafetyNet();
+    sidePanels =
+        new panels::SidePanels(*this, *rEdit, *central_, [this] { return settingsFile(); });
+    menu_View = sidePanels->createViewMenu(*menuBar(), menu_Colors->menuAction());
+    connect(sidePanels->problems, &panels::ProblemsPanel::countChanged, this,
+            &frmMain::Form_Resize);
+    Form_Resize();
 }
 
 frmMain::~frmMain() = default;
@@ -230,6 +239,12 @@ void frmMain::Form_Resize()
     const int S = colorSwatch->sizeHint().width();
     colorSwatch->setGeometry(W - S, H - L, S, L);
     colorSwatch->raise();
+    if (sidePanels) { // the problem count, left of the swatch
+        QWidget* count = sidePanels->problemCount;
+        const int P = count->sizeHint().width();
+        count->setGeometry(W - S - P, H - L, P, L);
+        count->raise();
+    }
 }
 
 QString frmMain::titleText() const

@@ -27,6 +27,9 @@ namespace skyrend {
 class HelpFileReader;
 }
 class SafetyNet;
+namespace panels {
+class SidePanels;
+}
 
 // The main window. Its handlers live beside their subsystems:
 //   editor/   frmMain.cpp (start-up, layout, title), EditBoxHandlers.cpp, ColorText.cpp,
@@ -89,6 +92,9 @@ public:
     find::FindBar* findBar = nullptr;
     TypingColorSwatch* colorSwatch = nullptr;
     WindowState* windowState = nullptr;
+    // The Pages and Problems panels and the View menu.
+    panels::SidePanels* sidePanels = nullptr;
+    QMenu* menu_View = nullptr;
 
     // ---- Start-up and layout (editor/frmMain.cpp) -------------------------------------------
     void Form_Load();
