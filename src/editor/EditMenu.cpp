@@ -53,7 +53,9 @@ EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::
     connect(&box, &QPlainTextEdit::undoAvailable, undo, &QAction::setEnabled);
     connect(&box, &QPlainTextEdit::redoAvailable, redo, &QAction::setEnabled);
     connect(&box, &QPlainTextEdit::copyAvailable, this, &EditMenu::refresh);
-    connect(&box, &RichTextBox::Change, this, &EditMenu::refresh);
+    // Every edit: only what an edit can change, and cheaply (Replace All makes many).
+    connect(&box, &RichTextBox::Change, this,
+            [this] { selectAll->setEnabled(box_.document()->characterCount() > 1); });
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &EditMenu::refresh);
     connect(&menu, &QMenu::aboutToShow, this, &EditMenu::refresh);
     box.installEventFilter(this);

@@ -254,16 +254,23 @@ int EditorFindSupport::replaceAll(const QString& pattern, const QString& replace
     if (matches.empty())
         return 0;
     const QString text = toQtLineBreaks(replacement);
-    // One edit block: one undo step, and Qt lays the text out once, at its end. From the last
-    // match back, so the positions of the ones before stay true.
+    // One undo step: the first replacement opens it and the others join it. Each ends its own
+    // edit, so Qt lays out only the lines it touched (one edit block around all of them would
+    // lay out every line between the first match and the last). From the last match back, so
+    // the positions of the ones before stay true.
     QTextCursor c(box_.document());
-    c.beginEditBlock();
+    bool first = true;
     for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
+        if (first)
+            c.beginEditBlock();
+        else
+            c.joinPreviousEditBlock();
+        first = false;
         c.setPosition(it->position);
         c.setPosition(it->position + it->length, QTextCursor::KeepAnchor);
         c.insertText(text, box_.formatFor(search.colorAt(it->position)));
+        c.endEditBlock();
     }
-    c.endEditBlock();
     return int(matches.size());
 }
 

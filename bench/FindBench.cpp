@@ -1,0 +1,103 @@
+#include "FindBench.h"
+
+#include "editor/TypingColorSwatch.h"
+#include "editor/frmMain.h"
+#include "find/EditorFindSupport.h"
+#include "find/FindBar.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+double medianMs(int runs, const std::function<void()>& prepare, const std::function<void()>& work)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        QElapsedTimer t;
+        t.start();
+        work();
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+void print(const char* name, double value, int decimals)
+{
+    std::printf("%s: %.*f\n", name, decimals, value);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+bool benchFind(frmMain& window, const QString& path)
+{
+    bool ok = true;
+    window.OpenFile(path);
+    RichTextBox& box = *window.rEdit;
+
+    // The bench document has no two-letter word: "the" is its commonest short one.
+    find::FindOptions green;
+    green.color = skyrend::ColorValues[skyrend::Green];
+    std::size_t found = 0;
+    const double findMs = medianMs(
+        7, [] {},
+        [&] {
+            found =
+                find::DocumentSearch(*box.document(), QStringLiteral("the"), green).all().size();
+        });
+    print("find_all_1mib_ms", findMs, 1);
+    print("find_all_1mib_matches", double(found), 0);
+    ok = ok && found > 0;
+
+    // Every header line says "(F1 for more options)": about 1,000 of them.
+    find::EditorFindSupport support(box);
+    int replaced = 0;
+    const double replaceMs = medianMs(
+        5,
+        [&] {
+            window.OpenFile(path); // the file as loaded, untimed
+            QCoreApplication::processEvents();
+        },
+        [&] {
+            QString error;
+            replaced = support.replaceAll(QStringLiteral("F1 for"), QStringLiteral("F2 for"),
+                                          find::FindOptions{}, &error);
+            box.viewport()->repaint(); // the text as the user then sees it
+        });
+    print("replace_all_1mib_ms", replaceMs, 1);
+    print("replace_all_1mib_replacements", replaced, 0);
+    ok = ok && replaced >= 800;
+    window.OpenFile(path);
+
+    // Typing with the bar open and the swatch watching the caret, as the plain key figure types.
+    window.findBar->openFind();
+    box.setFocus();
+    box.setSelStart(box.TextLength() / 2);
+    QCoreApplication::processEvents();
+    std::vector<double> us;
+    for (int i = 0; i < 1000; ++i) {
+        QElapsedTimer t;
+        t.start();
+        if (i % 41 == 40)
+            QTest::keyClick(&box, Qt::Key_Return);
+        else
+            QTest::keyClick(&box, "abcdefgh ij"[i % 11]);
+        us.push_back(double(t.nsecsElapsed()) / 1000);
+        if (i % 50 == 49)
+            QCoreApplication::processEvents();
+    }
+    std::sort(us.begin(), us.end());
+    print("key_p99_findbar_us", us[us.size() * 99 / 100], 0);
+    ok = ok && !window.colorSwatch->colorName().isEmpty();
+    window.findBar->close();
+    return ok;
+}
