@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <utility>
+
 namespace {
 
 QString loaded(const QString& path)
@@ -159,6 +161,36 @@ private slots:
         QCOMPARE(colors.back(), pal::p);
         QCOMPARE(colors[colors.size() - 3], pal::p);
         QCOMPARE(colors[colors.size() - 4], pal::Y);
+    }
+
+    // A big file is read a piece at a time: the window runs while it is decoded, before
+    // anything is in the box, and an Escape then stops the load at once.
+    void decodingABigFileLetsTheWindowRun()
+    {
+        WindowFixture f;
+        f.w().SliceMilliseconds = 0;
+        QByteArray file("#Big\r\n");
+        while (file.size() < 400'000)
+            file += "%Rred %Ggreen\r\n";
+        int yieldsWhileDecoding = 0;
+        f.desktop.onYield = [&](int) {
+            if (f.edit().TextLength() == 0 && f.w().lblCaption->text().endsWith(QLatin1Char(']')))
+                ++yieldsWhileDecoding;
+        };
+        f.open(file);
+        QVERIFY2(yieldsWhileDecoding >= 3, qPrintable(QString::number(yieldsWhileDecoding)));
+        QCOMPARE(f.colorAt(f.edit().TextLength() - 1), pal::G);
+
+        bool pressed = false;
+        f.desktop.onYield = [&](int) {
+            if (!std::exchange(pressed, true))
+                QTest::keyClick(f.w().rEdit, Qt::Key_Escape);
+        };
+        f.desktop.answer(platform::Button::Ok);
+        f.open(file, QStringLiteral("again.hlp"));
+        QCOMPARE(f.desktop.boxes.size(), 1);
+        QCOMPARE(f.desktop.boxes[0].box.text, QStringLiteral("Abort Was Called."));
+        QCOMPARE(f.edit().TextLength(), 0);
     }
 
     void escapeDuringColouringAborts()

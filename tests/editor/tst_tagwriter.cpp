@@ -250,7 +250,12 @@ private slots:
         }
         f.w().CurrentFile = target;
         f.desktop.answer(Button::Ok);
+        QString statusAtBox;
+        f.desktop.onBox = [&](const platform::MessageBox&) {
+            statusAtBox = f.w().lblCaption->text();
+        };
         QVERIFY(!f.w().menu_Save_Click());
+        QVERIFY2(!statusAtBox.contains(QStringLiteral("Saved.")), qPrintable(statusAtBox));
 
         QCOMPARE(f.desktop.boxes.size(), 1);
         const platform::MessageBox box = f.desktop.boxes[0].box;
