@@ -57,9 +57,15 @@ QString TypingColorSwatch::nameOf(std::optional<skyrend::ColorRef> color)
 
 QString TypingColorSwatch::colorName()
 {
-    if (pending_)
-        refresh();
+    refresh();
     return name_;
+}
+
+void TypingColorSwatch::showEvent(QShowEvent* event)
+{
+    // The window sets its first typing colour after the swatch is made, without a signal.
+    updateLater();
+    QWidget::showEvent(event);
 }
 
 void TypingColorSwatch::updateLater()
