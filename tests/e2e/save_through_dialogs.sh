@@ -2,8 +2,10 @@
 # The real editor, as a user drives it, on a virtual X server:
 #  1. a copy of the editor, alone in a folder, opens a tagged help file given as its argument;
 #     Save As (Ctrl+Shift+S) through the real file dialog writes exactly what
-#     `skyrend-f1 normalize` makes of that file, and config.ini beside the copy lists the file
-#     first among the recent files;
+#     `skyrend-f1 normalize` makes of that file, and config.ini beside the copy lists the saved
+#     file first among the recent files, the opened one second;
+#  1b. Replace All in the find bar (Ctrl+H, a word, Tab, its replacement, Ctrl+Alt+Enter), then
+#     Ctrl+S, writes the normalized file with that word replaced;
 #  2. in a new document (Ctrl+N), typing "%Rabc" switches to red and types "abc"; Ctrl+S goes
 #     through the dialog and the header suggestion, and the file holds "%Rabc" CR LF;
 #  3. a header line coloured from the Colors menu stays Green on screen, and the save writes
@@ -158,8 +160,28 @@ echo "ok: Save As wrote $(wc -c <"$saved") bytes, the same as skyrend-f1 normali
 settings=$app_dir/config.ini
 [ -f "$settings" ] || fail "no config.ini beside the editor in $app_dir"
 grep -qx '\[Recent\]' "$settings" || fail "config.ini has no [Recent] section: $(cat "$settings")"
-grep -qxF "0=$input" "$settings" || fail "config.ini does not list $input first: $(cat "$settings")"
-echo "ok: config.ini beside the editor lists the opened file first"
+grep -qxF "0=$saved" "$settings" || fail "config.ini does not list $saved first: $(cat "$settings")"
+grep -qxF "1=$input" "$settings" || fail "config.ini does not list $input second: $(cat "$settings")"
+echo "ok: config.ini beside the editor lists the saved file first and the opened one second"
+
+# --- 1b. Replace All through the find bar, then Ctrl+S.
+# "staff" stands in plain text only, in one colour each time: the tags around it stay as they are.
+sed -e 's/Staff/admin/g' -e 's/staff/admin/g' "$work/expected.hlp" >"$work/replaced-expected.hlp"
+cmp -s "$work/expected.hlp" "$work/replaced-expected.hlp" && fail "the help file has no \"staff\" to replace"
+skyrend_focus "$main"
+xdotool key --clearmodifiers ctrl+h
+xdotool type --delay 30 'staff'
+xdotool key Tab
+xdotool type --delay 30 'admin'
+xdotool key --clearmodifiers ctrl+alt+Return
+wait_window '^Skyrend F1 Editor v\.1\.2 \[saved-as\.hlp\*\]$' >/dev/null
+xdotool key --clearmodifiers ctrl+s
+wait_window '^Skyrend F1 Editor v\.1\.2 \[saved-as\.hlp\]$' >/dev/null
+cmp "$work/replaced-expected.hlp" "$saved" ||
+    fail "Replace All and Ctrl+S wrote other bytes than the reference (expected $(wc -c <"$work/replaced-expected.hlp") bytes, got $(wc -c <"$saved"))"
+echo "ok: Replace All of \"staff\" and Ctrl+S wrote the reference bytes"
+# Escape closes the bar and gives the keys back to the text.
+xdotool key Escape
 
 # --- 2. A typed colour tag in a new document, saved with Ctrl+S.
 skyrend_focus "$main"
