@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QTextBlock>
 
@@ -36,7 +35,11 @@ EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::
     menu.addSeparator();
     selectAll = add(QStringLiteral("Select All"), {QKeySequence(Qt::CTRL | Qt::Key_A)},
                     [this] { box_.selectAll(); });
-    boxKeys_ = {undo, redo, cut, copy, paste, deleteSelection, selectAll};
+    // These keys belong to the box, which handles them itself when it has the focus: the menu
+    // only shows them. So a key acts once, through the box's own key handling (KeyDown and
+    // KeyUp see it), and Delete or Ctrl+A in another widget never edits the text.
+    for (QAction* a : {undo, redo, cut, copy, paste, deleteSelection, selectAll})
+        a->setShortcutContext(Qt::WidgetShortcut);
     menu.addSeparator();
     find = add(QStringLiteral("Find..."), {QKeySequence(Qt::CTRL | Qt::Key_F)},
                [this] { bar_.openFind(); });
@@ -58,7 +61,6 @@ EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::
             [this] { selectAll->setEnabled(box_.document()->characterCount() > 1); });
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &EditMenu::refresh);
     connect(&menu, &QMenu::aboutToShow, this, &EditMenu::refresh);
-    box.installEventFilter(this);
     refresh();
 }
 
@@ -85,22 +87,6 @@ void EditMenu::refresh()
     deleteSelection->setEnabled(selection);
     paste->setEnabled(box_.canPaste());
     selectAll->setEnabled(doc->characterCount() > 1);
-}
-
-bool EditMenu::eventFilter(QObject* watched, QEvent* event)
-{
-    // With the focus in the box, its own keys go to it as key presses (so KeyDown and KeyUp
-    // see them) instead of triggering the menu's items: each key acts once, the same way.
-    if (watched == &box_ && event->type() == QEvent::ShortcutOverride) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const QKeySequence pressed(key->keyCombination());
-        for (const QAction* action : std::as_const(boxKeys_))
-            if (action->shortcuts().contains(pressed)) {
-                event->accept();
-                return true;
-            }
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void EditMenu::goToLineClick()

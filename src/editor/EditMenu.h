@@ -43,9 +43,6 @@ public:
     // Brings the items' enabled states up to date.
     void refresh();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     QAction* add(const QString& caption, const QList<QKeySequence>& keys,
                  const std::function<void()>& handler);
@@ -56,5 +53,4 @@ private:
     platform::Desktop& desktop_;
     std::function<bool()> busy_;
     QWidget* window_;
-    QList<QAction*> boxKeys_; // actions whose keys the edit box handles itself when it has focus
 };

@@ -1,7 +1,9 @@
 #include "WindowFixture.h"
 #include "editor/EditMenu.h"
+#include "find/FindBar.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QMenu>
 #include <QMimeData>
@@ -80,6 +82,24 @@ private slots:
         QCOMPARE(f.edit().Text(), expected);
         QCOMPARE(undos.count(), 0); // the key went to the box
         QVERIFY(keys.count() >= 1);
+    }
+
+    // The box's keys pressed in another widget act there or nowhere, never on the text.
+    void boxKeysElsewhereLeaveTheText()
+    {
+        WindowFixture f;
+        f.fill(QStringLiteral("abc"), QStringLiteral("GGG"));
+        f.edit().selectAll();
+        f.w().findBar->openFind();
+        auto* option = f.w().findBar->findChild<QCheckBox*>();
+        QVERIFY(option);
+        option->setFocus();
+        QTRY_VERIFY(option->hasFocus());
+        for (const auto& [key, mods] :
+             {std::pair{Qt::Key_Delete, Qt::NoModifier}, std::pair{Qt::Key_X, Qt::ControlModifier},
+              std::pair{Qt::Key_V, Qt::ControlModifier}, std::pair{Qt::Key_Z, Qt::ControlModifier}})
+            QTest::keyClick(option, key, mods);
+        QCOMPARE(f.edit().toPlainText(), QStringLiteral("abc"));
     }
 
     void goToLine_data()
