@@ -311,8 +311,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     if (closeApproved_ || Form_QueryUnload()) {
         windowState->save();
         event->accept();
-    }
-    else
+    } else
         event->ignore();
 }
 

@@ -16,6 +16,9 @@ class QAction;
 class QMenu;
 class QSessionManager;
 class InputBlocker;
+namespace skyrend {
+class HelpFileReader;
+}
 class EditMenu;
 class TypingColorSwatch;
 class WindowState;
@@ -23,9 +26,6 @@ namespace find {
 class EditorFindSupport;
 class FindBar;
 } // namespace find
-namespace skyrend {
-class HelpFileReader;
-}
 class SafetyNet;
 namespace panels {
 class SidePanels;
@@ -235,7 +235,7 @@ private:
     std::unique_ptr<InputBlocker> inputBlocker_;
     std::unique_ptr<find::EditorFindSupport> findSupport_;
     int quietEdits_ = 0;
-    bool closeWhenIdle_ = false; // a close came while busy
-    bool closeApproved_ = false; // the session's end already asked about unsaved edits
+    bool closeWhenIdle_ = false;     // a close came while busy
+    bool closeApproved_ = false;     // the session's end already asked about unsaved edits
     SafetyNet* safetyNet_ = nullptr; // a child object
 };
