@@ -59,7 +59,8 @@ ProblemsPanel::ProblemsPanel(QPlainTextEdit& box, std::function<skyrend::Colored
 
 bool ProblemsPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == box_.viewport() && event->type() == QEvent::Resize && !problems_.isEmpty())
+    // The type first: events also come while the box is half destroyed, no longer a scroll area.
+    if (event->type() == QEvent::Resize && watched == box_.viewport() && !problems_.isEmpty())
         updateMarks();
     return QDockWidget::eventFilter(watched, event);
 }
