@@ -120,7 +120,7 @@ void DiskWatcher::reportSoon()
 
 bool DiskWatcher::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == host_.widget() && event->type() == QEvent::ActivationChange && pending_ &&
+    if (event->type() == QEvent::ActivationChange && pending_ && watched == host_.widget() &&
         host_.widget()->isActiveWindow())
         reportSoon();
     return QObject::eventFilter(watched, event);
