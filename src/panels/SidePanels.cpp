@@ -9,6 +9,7 @@
 #include "panels/TextTips.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QListView>
 #include <QMainWindow>
 #include <QMenu>
@@ -36,6 +37,7 @@ SidePanels::SidePanels(QMainWindow& window, RichTextBox& box, QWidget& statusAre
     window_.addDockWidget(Qt::BottomDockWidgetArea, problems);
 
     // Shown at first start: Pages; Problems when asked for.
+    const bool firstStart = !QFileInfo::exists(settingsFile_());
     const skyrend::IniFile ini = skyrend::IniFile::load(settingsFile_());
     const QString pagesShown = ini.value(kSection, kPagesKey);
     const QString problemsShown = ini.value(kSection, kProblemsKey);
@@ -46,7 +48,7 @@ SidePanels::SidePanels(QMainWindow& window, RichTextBox& box, QWidget& statusAre
     window_.resizeDocks({pages}, {kPagesWidth}, Qt::Horizontal);
     window_.resizeDocks({problems}, {kProblemsHeight}, Qt::Vertical);
     // At first start the window grows by the page list, so the text keeps its designed size.
-    if (pagesShown.isEmpty() && pages->isVisibleTo(&window_))
+    if (firstStart && pages->isVisibleTo(&window_))
         window_.resize(window_.width() + kPagesWidth, window_.height());
 
     showPages = pages->toggleViewAction();
