@@ -54,8 +54,6 @@ frmMain::frmMain(platform::Desktop& desktop, const QString& programFolder, QWidg
     createControls();
     createMenus();
     Form_Load();
-    windowState = new WindowState(*this, *rEdit, [this] { return settingsFile(); });
-    windowState->restore();
     createSafetyNet();
     sidePanels =
         new panels::SidePanels(*this, *rEdit, *central_, [this] { return settingsFile(); });
@@ -63,6 +61,9 @@ frmMain::frmMain(platform::Desktop& desktop, const QString& programFolder, QWidg
     connect(sidePanels->problems, &panels::ProblemsPanel::countChanged, this,
             &frmMain::Form_Resize);
     Form_Resize();
+    // Last, so that nothing made after it changes the size it restores.
+    windowState = new WindowState(*this, *rEdit, [this] { return settingsFile(); });
+    windowState->restore();
 }
 
 frmMain::~frmMain() = default;
