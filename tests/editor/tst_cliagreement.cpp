@@ -3,6 +3,7 @@
 // what `skyrend-f1 decode` reports.
 
 #include "WindowFixture.h"
+#include "document/HelpFormat.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -82,11 +83,17 @@ private slots:
             f.desktop.answer(platform::Button::Ok);
         QCOMPARE(decoded.value(QStringLiteral("text")).toString(), text);
 
-        QString letters;
-        for (const QJsonValue& run : decoded.value(QStringLiteral("runs")).toArray())
-            letters += QString(run[QStringLiteral("length")].toInt(),
-                               run[QStringLiteral("color")].toString().at(0));
-        QCOMPARE(letters, colorLetters(f.colors()));
+        // The window shows the colours the file reads as, as a save and reload keep them.
+        skyrend::ColoredText read{text.toStdU16String(), {}};
+        for (const QJsonValue& run : decoded.value(QStringLiteral("runs")).toArray()) {
+            const auto row = skyrend::paletteRowOfLetter(
+                run[QStringLiteral("color")].toString().at(0).unicode());
+            QVERIFY(row);
+            skyrend::appendRun(read.runs, std::size_t(run[QStringLiteral("length")].toInt()),
+                               skyrend::ColorValues[*row]);
+        }
+        QCOMPARE(colorLetters(skyrend::colorsOf({read.text, skyrend::colorsAfterReload(read)})),
+                 colorLetters(f.colors()));
 
         f.w().CurrentFile = f.path(QStringLiteral("out.hlp"));
         QVERIFY(f.w().menu_Save_Click());
