@@ -2,6 +2,7 @@
 // Prints "name: value" lines. Figures are medians of several runs.
 
 #include "BenchDocument.h"
+#include "FindBench.h"
 #include "PanelsBench.h"
 
 #include "document/Cp1252.h"
@@ -298,6 +299,9 @@ int main(int argc, char** argv)
 
     if (wanted("panels"))
         ok = benchPanels(window, path) && ok;
+
+    if (wanted("find"))
+        ok = benchFind(window, path) && ok;
 
     if (wanted("big")) {
         // A 10 MiB file loads and saves to what the codec alone gives.
