@@ -1,7 +1,6 @@
 #include "safety/DiskWatcher.h"
 
 #include <QApplication>
-#include <QCryptographicHash>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -26,10 +25,17 @@ DiskState DiskState::of(const QString& path, bool withHash)
     state.size = info.size();
     state.modified = info.lastModified().toUTC();
     if (withHash) {
+        // A fast hash, not a secure one: it only tells a change of the contents from a touch, and
+        // it runs after every load and save, where a big file must not hold the window up.
         QFile file(path);
-        QCryptographicHash hash(QCryptographicHash::Sha1);
-        if (file.open(QIODevice::ReadOnly) && hash.addData(&file))
-            state.hash = hash.result();
+        if (file.open(QIODevice::ReadOnly)) {
+            const uchar* data = file.size() > 0 ? file.map(0, file.size()) : nullptr;
+            const QByteArray contents = data ? QByteArray() : file.readAll();
+            const std::size_t value =
+                data ? qHashBits(data, std::size_t(file.size()), 0x5eed)
+                     : qHashBits(contents.constData(), std::size_t(contents.size()), 0x5eed);
+            state.hash = QByteArray::number(quint64(value), 16);
+        }
     }
     return state;
 }
