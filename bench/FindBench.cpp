@@ -1,4 +1,5 @@
 #include "FindBench.h"
+#include "BenchTiming.h"
 
 #include "editor/TypingColorSwatch.h"
 #include "editor/frmMain.h"
@@ -14,30 +15,6 @@
 #include <functional>
 #include <vector>
 
-namespace {
-
-double medianMs(int runs, const std::function<void()>& prepare, const std::function<void()>& work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
-
-void print(const char* name, double value, int decimals)
-{
-    std::printf("%s: %.*f\n", name, decimals, value);
-    std::fflush(stdout);
-}
-
-} // namespace
-
 bool benchFind(frmMain& window, const QString& path)
 {
     bool ok = true;
@@ -48,7 +25,7 @@ bool benchFind(frmMain& window, const QString& path)
     find::FindOptions green;
     green.color = skyrend::ColorValues[skyrend::Green];
     std::size_t found = 0;
-    const double findMs = medianMs(
+    const double findMs = timeMs(
         7, [] {},
         [&] {
             found =
@@ -64,7 +41,7 @@ bool benchFind(frmMain& window, const QString& path)
     blueWords.wholeWords = true;
     blueWords.color = skyrend::ColorValues[skyrend::Blue];
     int replaced = 0;
-    const double replaceMs = medianMs(
+    const double replaceMs = timeMs(
         5,
         [&] {
             window.OpenFile(path); // the file as loaded, untimed

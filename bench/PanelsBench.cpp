@@ -1,4 +1,5 @@
 #include "PanelsBench.h"
+#include "BenchTiming.h"
 
 #include "editor/frmMain.h"
 #include "panels/PagesPanel.h"
@@ -13,24 +14,6 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
-
-namespace {
-
-double medianMs(int runs, const std::function<void()>& prepare, const std::function<void()>& work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
-
-} // namespace
 
 bool benchPanels(frmMain& window, const QString& path)
 {
@@ -50,11 +33,11 @@ bool benchPanels(frmMain& window, const QString& path)
         QTest::keyClick(&box, 'x');
         QCoreApplication::processEvents(); // paints; the pause has not passed yet
     };
-    const double refreshMs = medianMs(runs, edit, [&] { side.refreshNow(); });
-    const double pagesMs = medianMs(runs, edit, [&] { side.pages->refresh(); });
-    const double problemsMs = medianMs(runs, edit, [&] { side.problems->refresh(); });
+    const double refreshMs = timeMs(runs, edit, [&] { side.refreshNow(); });
+    const double pagesMs = timeMs(runs, edit, [&] { side.pages->refresh(); });
+    const double problemsMs = timeMs(runs, edit, [&] { side.problems->refresh(); });
     // The part of it that reads the document's text and colours.
-    const double readMs = medianMs(runs, edit, [&] { (void)box.coloredText(); });
+    const double readMs = timeMs(runs, edit, [&] { (void)box.coloredText(); });
     std::printf("panels_refresh_1mib_ms: %.1f\n", refreshMs);
     std::printf("panels_pages_1mib_ms: %.1f\n", pagesMs);
     std::printf("panels_problems_1mib_ms: %.1f\n", problemsMs);

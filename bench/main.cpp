@@ -2,6 +2,7 @@
 // Prints "name: value" lines. Figures are medians of several runs.
 
 #include "BenchDocument.h"
+#include "BenchTiming.h"
 #include "FindBench.h"
 #include "PanelsBench.h"
 
@@ -62,40 +63,6 @@ public:
     QElapsedTimer clock;
     std::vector<qint64> turns;
 };
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// Milliseconds of `work`, median of `runs`; `prepare` runs untimed before each.
-double timeMs(int runs, const std::function<void()>& prepare, const std::function<void()>& work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    return median(ms);
-}
-
-void print(const char* name, double value, int decimals = 1)
-{
-    std::printf("%s: %.*f\n", name, decimals, value);
-    std::fflush(stdout);
-}
-
-double elapsedMs(const std::function<void()>& work)
-{
-    QElapsedTimer t;
-    t.start();
-    work();
-    return double(t.nsecsElapsed()) / 1e6;
-}
 
 // A ratio to the plain baseline that a busy shared machine cannot sway much: each round times
 // the baseline right before and right after the work and divides by their mean; the ratio is
