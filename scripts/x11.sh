@@ -1,6 +1,6 @@
 # shellcheck shell=bash
-# Helpers for driving the editor on an X server with xdotool; sourced by scripts/screenshot.sh
-# and the end-to-end test.
+# Helpers for running the editor on a virtual X server and driving it with xdotool; sourced by
+# scripts/screenshot.sh, the end-to-end tests and the package test.
 
 # skyrend_wait_window NAME_REGEX SECONDS PID: prints the id of a visible window whose name
 # matches. Fails (status 1, a message on stderr) when the program PID ends or time runs out.
@@ -28,4 +28,41 @@ skyrend_focus()
 {
     xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
     xdotool mousemove --window "$1" 10 10
+}
+
+# skyrend_start_xvfb FOLDER SECONDS: starts a virtual X server on a free display (its log in
+# FOLDER/xvfb.log), exports DISPLAY and sets skyrend_xvfb_pid. -noreset: the server would reset
+# when its last client goes (an editor that ends or is killed) and refuse the next for a moment.
+# Fails (status 1, a message on stderr) when there is no display within SECONDS.
+skyrend_start_xvfb()
+{
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$1/display" \
+        >"$1/xvfb.log" 2>&1 &
+    skyrend_xvfb_pid=$!
+    local deadline=$((SECONDS + $2))
+    until [ -s "$1/display" ]; do
+        if ! kill -0 "$skyrend_xvfb_pid" 2>/dev/null; then
+            cat "$1/xvfb.log" >&2
+            echo "Xvfb did not start" >&2
+            return 1
+        fi
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            echo "Xvfb gave no display within $2 s" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
+    DISPLAY=":$(tr -d '[:space:]' <"$1/display")"
+    export DISPLAY
+}
+
+# skyrend_end PID [SIGNAL]: ends a process the script started, if it still runs, and reaps it.
+# An empty PID does nothing.
+skyrend_end()
+{
+    [ -n "$1" ] || return 0
+    if kill -0 "$1" 2>/dev/null; then
+        kill "-${2:-TERM}" "$1" 2>/dev/null || true
+    fi
+    wait "$1" 2>/dev/null || true
 }

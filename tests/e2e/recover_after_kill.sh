@@ -37,14 +37,8 @@ xvfb_pid=
 app_pid=
 cleanup()
 {
-    if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
-        kill -9 "$app_pid" 2>/dev/null || true
-        wait "$app_pid" 2>/dev/null || true
-    fi
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    skyrend_end "$app_pid" KILL
+    skyrend_end "$xvfb_pid"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -104,19 +98,8 @@ wait_ended()
     [ "$status" -eq 0 ] || fail "the editor ended with status $status"
 }
 
-# -noreset: the server would reset when its last client (the killed editor) goes, and refuse
-# the next one for a moment.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" \
-    >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-deadline=$((SECONDS + wait_limit))
-until [ -s "$work/display" ]; do
-    kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
-    [ "$SECONDS" -lt "$deadline" ] || fail "Xvfb gave no display within ${wait_limit}s"
-    sleep 0.1
-done
-DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
-export DISPLAY
+skyrend_start_xvfb "$work" "$wait_limit" || fail "see above"
+xvfb_pid=$skyrend_xvfb_pid
 export QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME=generic
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/runtime
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION WAYLAND_DISPLAY

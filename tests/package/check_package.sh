@@ -32,14 +32,8 @@ xvfb_pid=
 app_pid=
 cleanup()
 {
-    if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
-        kill "$app_pid" 2>/dev/null || true
-        wait "$app_pid" 2>/dev/null || true
-    fi
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    skyrend_end "$app_pid"
+    skyrend_end "$xvfb_pid"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -177,17 +171,9 @@ echo "ok: $version; decode | encode - gives what normalize gives"
 for tool in Xvfb xdotool; do
     command -v "$tool" >/dev/null 2>&1 || fail "$tool is not installed (./test installs it)"
 done
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" \
-    >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-deadline=$((SECONDS + wait_limit))
-until [ -s "$work/display" ]; do
-    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-    [ "$SECONDS" -lt "$deadline" ] || fail "Xvfb gave no display within ${wait_limit}s"
-    sleep 0.1
-done
-DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
-export DISPLAY QT_QPA_PLATFORM=xcb
+skyrend_start_xvfb "$work" "$wait_limit" || fail "see above"
+xvfb_pid=$skyrend_xvfb_pid
+export QT_QPA_PLATFORM=xcb
 export HOME=$work/root/home/user XDG_CONFIG_HOME=$work/root/home/user/config-home
 export XDG_RUNTIME_DIR=$work/runtime
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION WAYLAND_DISPLAY
