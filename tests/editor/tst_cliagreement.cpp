@@ -2,6 +2,7 @@
 // window saves after opening a file is what `skyrend-f1 normalize` prints, and what it shows is
 // what `skyrend-f1 decode` reports.
 
+#include "CliTool.h"
 #include "WindowFixture.h"
 #include "document/HelpFormat.h"
 
@@ -15,15 +16,6 @@
 #include <random>
 
 namespace {
-
-QByteArray runTool(const QStringList& args)
-{
-    QProcess tool;
-    tool.start(QStringLiteral(SKYREND_BIN_DIR "/skyrend-f1"), args);
-    if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit)
-        return "tool failed";
-    return tool.readAllStandardOutput();
-}
 
 bool hasHeaderLine(const QString& text)
 {

@@ -1,6 +1,7 @@
 // The Pages and Problems panels in the real window: they follow the text after a pause, take the
 // caret where the user points, and find what `skyrend-f1 check` finds.
 
+#include "CliTool.h"
 #include "WindowFixture.h"
 #include "panels/PageListModel.h"
 #include "panels/PagesPanel.h"
@@ -50,15 +51,6 @@ QByteArray longDocument(int pages, int lines)
 int topBlock(RichTextBox& box)
 {
     return box.cursorForPosition(QPoint(2, 2)).blockNumber();
-}
-
-QByteArray runTool(const QStringList& args)
-{
-    QProcess tool;
-    tool.start(QStringLiteral(SKYREND_BIN_DIR "/skyrend-f1"), args);
-    if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit)
-        return "tool failed";
-    return tool.readAllStandardOutput();
 }
 
 // The text of the marks in the box.
