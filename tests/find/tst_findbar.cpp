@@ -11,15 +11,15 @@ namespace {
 
 // Options written as letters: c match case, w whole words, x regular expression, and a palette
 // letter after '=' for the colour filter ("cw=Y").
-FindOptions optionsOf(const QString& spec)
+FindOptions optionsOf(const QString& letters)
 {
     FindOptions o;
-    o.matchCase = spec.contains(QLatin1Char('c'));
-    o.wholeWords = spec.contains(QLatin1Char('w'));
-    o.regularExpression = spec.contains(QLatin1Char('x'));
-    const qsizetype eq = spec.indexOf(QLatin1Char('='));
+    o.matchCase = letters.contains(QLatin1Char('c'));
+    o.wholeWords = letters.contains(QLatin1Char('w'));
+    o.regularExpression = letters.contains(QLatin1Char('x'));
+    const qsizetype eq = letters.indexOf(QLatin1Char('='));
     if (eq >= 0)
-        o.color = skyrend::ColorValues[*skyrend::paletteRowOfLetter(spec[eq + 1].unicode())];
+        o.color = skyrend::ColorValues[*skyrend::paletteRowOfLetter(letters[eq + 1].unicode())];
     return o;
 }
 
