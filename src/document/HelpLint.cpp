@@ -55,20 +55,6 @@ std::size_t macroEnd(std::u16string_view text, std::size_t start)
     return end;
 }
 
-// The Insert menu's caption for a key name, if the game knows it.
-std::optional<std::string_view> macroCaption(std::u16string_view name)
-{
-    for (int row = 0; row < MacroCount; ++row) {
-        std::string_view token = trimmedField(MacroTokens[row]);
-        token.remove_prefix(2); // "%K"
-        if (token.size() == name.size() &&
-            std::equal(token.begin(), token.end(), name.begin(),
-                       [](char a, char16_t b) { return char16_t(a) == b; }))
-            return trimmedField(MacroDescriptions[row]);
-    }
-    return std::nullopt;
-}
-
 std::string unknownMacroMessage(std::u16string_view name)
 {
     if (name.empty())

@@ -91,7 +91,7 @@ std::string_view trimmedField(std::string_view field)
     return field.substr(first, field.find_last_not_of(' ') - first + 1);
 }
 
-bool isMacroName(std::u16string_view name)
+std::optional<std::string_view> macroCaption(std::u16string_view name)
 {
     for (int row = 0; row < MacroCount; ++row) {
         std::string_view token = trimmedField(MacroTokens[row]);
@@ -99,9 +99,14 @@ bool isMacroName(std::u16string_view name)
         if (token.size() == name.size() &&
             std::equal(token.begin(), token.end(), name.begin(),
                        [](char a, char16_t b) { return char16_t(a) == b; }))
-            return true;
+            return trimmedField(MacroDescriptions[row]);
     }
-    return false;
+    return std::nullopt;
+}
+
+bool isMacroName(std::u16string_view name)
+{
+    return macroCaption(name).has_value();
 }
 
 } // namespace skyrend

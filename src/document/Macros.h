@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace skyrend {
@@ -25,5 +26,8 @@ std::string_view trimmedField(std::string_view field);
 
 // True when "%K" + `name` is one of the tokens of rows 0..28, compared exactly.
 bool isMacroName(std::u16string_view name);
+
+// The Insert menu's caption for that key name ("'Warp' Key"), if it is one.
+std::optional<std::string_view> macroCaption(std::u16string_view name);
 
 } // namespace skyrend
