@@ -66,3 +66,16 @@ skyrend_end()
     fi
     wait "$1" 2>/dev/null || true
 }
+
+# skyrend_skip_without_x_tools: ends a test as skipped (exit status 77, CTest's SKIP_RETURN_CODE)
+# when Xvfb or xdotool is missing.
+skyrend_skip_without_x_tools()
+{
+    local tool
+    for tool in Xvfb xdotool; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is not installed (./test installs it)"
+            exit 77
+        fi
+    done
+}

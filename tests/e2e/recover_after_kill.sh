@@ -18,12 +18,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/x11.sh"
 editor_binary=${1:?usage: $0 EDITOR HELPFILE}
 help_file=${2:?usage: $0 EDITOR HELPFILE}
 
-for tool in Xvfb xdotool; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed (./test installs it)"
-        exit 77
-    fi
-done
+skyrend_skip_without_x_tools
 unset DISPLAY
 wait_limit=${SKYREND_E2E_WAIT:-60}
 

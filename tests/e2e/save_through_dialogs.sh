@@ -23,12 +23,7 @@ editor_binary=${1:?usage: $0 EDITOR CLI HELPFILE}
 cli=${2:?usage: $0 EDITOR CLI HELPFILE}
 help_file=${3:?usage: $0 EDITOR CLI HELPFILE}
 
-for tool in Xvfb xdotool; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed (./test installs it)"
-        exit 77
-    fi
-done
+skyrend_skip_without_x_tools
 
 # Only our own X server is used, never the display the test was started from.
 unset DISPLAY
