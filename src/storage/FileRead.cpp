@@ -1,0 +1,130 @@
+// Reading a whole file: refused before opening unless it is a regular file, and never more
+// than the caller's limit, whatever size the file claims.
+
+#include "storage/Posix.h"
+#include "storage/Storage.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <limits>
+#include <poll.h>
+#include <unistd.h>
+
+namespace storage {
+namespace {
+
+using posix::Fd;
+
+ReadResult failure(ReadError error, std::string message)
+{
+    ReadResult r;
+    r.error = error;
+    r.message = std::move(message);
+    return r;
+}
+
+ReadResult notRegular(mode_t mode)
+{
+    return failure(ReadError::NotRegularFile,
+                   "It is " + posix::kindOf(mode) + ", not a regular file");
+}
+
+std::string sizeText(std::size_t bytes)
+{
+    constexpr std::size_t MiB = 1024 * 1024;
+    if (bytes >= MiB && bytes % MiB == 0)
+        return std::to_string(bytes / MiB) + " MiB";
+    return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+}
+
+ReadResult tooLarge(std::size_t maxBytes)
+{
+    return failure(ReadError::TooLarge,
+                   "It is larger than " + sizeText(maxBytes) + ", the most that is read");
+}
+
+// Waits until a descriptor that was left non-blocking by someone else has bytes again.
+bool waitForInput(int fd)
+{
+    pollfd p{fd, POLLIN, 0};
+    int ready;
+    do {
+        ready = ::poll(&p, 1, -1);
+    } while (ready < 0 && errno == EINTR);
+    return ready > 0;
+}
+
+// Reads to the end, at most `maxBytes` + 1 bytes: one more than allowed tells "too large"
+// without reading on through an endless file.
+ReadResult readToEnd(int fd, std::size_t maxBytes, std::size_t expected)
+{
+    const std::size_t cap =
+        maxBytes == std::numeric_limits<std::size_t>::max() ? maxBytes : maxBytes + 1;
+    constexpr std::size_t kChunk = 1 << 16;
+    ReadResult r;
+    if (expected <= maxBytes)
+        r.bytes.reserve(expected);
+    std::size_t size = 0;
+    while (size < cap) {
+        const std::size_t want = std::min(kChunk, cap - size);
+        r.bytes.resize(size + want);
+        const ssize_t got = ::read(fd, r.bytes.data() + size, want);
+        if (got < 0) {
+            const int error = errno;
+            if (error == EINTR)
+                continue;
+            if ((error == EAGAIN || error == EWOULDBLOCK) && waitForInput(fd))
+                continue;
+            return failure(ReadError::Unreadable, posix::reasonOf(error));
+        }
+        if (got == 0)
+            break;
+        size += std::size_t(got);
+    }
+    r.bytes.resize(size);
+    if (size > maxBytes)
+        return tooLarge(maxBytes);
+    return r;
+}
+
+} // namespace
+
+ReadResult readFile(const std::filesystem::path& path, std::size_t maxBytes)
+{
+    // A look before opening: opening a device can have effects of its own (a tape rewinds,
+    // a serial line hangs up), and a socket cannot be opened at all.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        const int error = errno;
+        const bool missing = error == ENOENT || error == ENOTDIR;
+        return failure(missing ? ReadError::NotFound : ReadError::Unreadable,
+                       posix::reasonOf(error));
+    }
+    if (!S_ISREG(st.st_mode))
+        return notRegular(st.st_mode);
+    if (std::uintmax_t(st.st_size) > maxBytes)
+        return tooLarge(maxBytes);
+
+    // O_NONBLOCK so that a FIFO put there since the look cannot hold the open up; the look
+    // at the open file below refuses it.
+    Fd fd(posix::openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd) {
+        const int error = errno;
+        return failure(error == ENOENT ? ReadError::NotFound : ReadError::Unreadable,
+                       posix::reasonOf(error));
+    }
+    if (::fstat(fd.get(), &st) != 0)
+        return failure(ReadError::Unreadable, posix::reasonOf(errno));
+    if (!S_ISREG(st.st_mode))
+        return notRegular(st.st_mode);
+    if (const int error = posix::makeBlocking(fd.get()))
+        return failure(ReadError::Unreadable, posix::reasonOf(error));
+    return readToEnd(fd.get(), maxBytes, std::size_t(st.st_size));
+}
+
+ReadResult readStream(int fd, std::size_t maxBytes)
+{
+    return readToEnd(fd, maxBytes, 0);
+}
+
+} // namespace storage
