@@ -1,11 +1,12 @@
 // skyrend-f1: reads, writes and checks the game's F1 help file with the editor's own rules.
 
-#include "cli/FileIo.h"
 #include "cli/HelpJson.h"
 #include "cli/Json.h"
 #include "document/Cp1252.h"
+#include "document/FileLimits.h"
 #include "document/HelpFormat.h"
 #include "document/HelpLint.h"
+#include "storage/Storage.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -83,18 +84,40 @@ bool writeStdout(std::string_view bytes)
 // A file name of "-" stands for standard input, so the tool can stand in a pipeline.
 constexpr std::string_view kStandardInput = "-";
 
-bool readFileOrComplain(const std::string& name, std::string& bytes)
+// The JSON of a help file at the size limit is bigger than the file: a byte can become a
+// six-character escape, and each colour change a run of its own.
+constexpr std::size_t kMaxJsonBytes = 8 * kMaxHelpFileBytes;
+
+bool readFileOrComplain(const std::string& name, std::string& bytes,
+                        std::size_t maxBytes = kMaxHelpFileBytes)
 {
-    if (name == kStandardInput) {
+    const bool standardInput = name == kStandardInput;
+    storage::ReadResult read = standardInput ? storage::readStream(fileno(stdin), maxBytes)
+                                             : storage::readFile(fs::path(name), maxBytes);
+    if (!read.ok()) {
         bytes.clear();
-        if (const auto reason = readWholeStream(stdin, bytes)) {
-            printError("cannot read standard input: " + *reason);
-            return false;
-        }
-        return true;
+        printError(
+            (standardInput ? "cannot read standard input: " : "cannot read '" + name + "': ") +
+            read.message);
+        return false;
     }
-    if (const auto reason = readWholeFile(fs::path(name), bytes)) {
-        printError("cannot read '" + name + "': " + *reason);
+    bytes = std::move(read.bytes);
+    return true;
+}
+
+// Writes `bytes` to the file `name` as the editor saves: nothing bigger than it opens, and
+// through a link, over no device, FIFO or folder, with the file's owner, mode and links kept.
+bool writeFileOrComplain(const std::string& name, std::string_view bytes)
+{
+    if (bytes.size() > kMaxHelpFileBytes) {
+        printError("cannot write '" + name + "': The text is larger than " +
+                   std::to_string(kMaxHelpFileBytes / (1024 * 1024)) +
+                   " MiB, the most the editor opens; nothing was written");
+        return false;
+    }
+    const storage::WriteResult written = storage::writeFile(fs::path(name), bytes);
+    if (!written.ok()) {
+        printError("cannot write '" + name + "': " + written.message);
         return false;
     }
     return true;
@@ -144,7 +167,7 @@ int runEncode(const std::vector<std::string>& files)
     if (files.size() != 1)
         return usageError("encode takes one JSONFILE");
     std::string input;
-    if (!readFileOrComplain(files[0], input))
+    if (!readFileOrComplain(files[0], input, kMaxJsonBytes))
         return kError;
     ColoredText doc;
     try {
@@ -174,10 +197,8 @@ int runNormalize(const std::vector<std::string>& files, const std::optional<std:
     // Every byte decodes to a character that encodes back, so nothing can be refused here.
     const Saved saved = save(loadHelpText(bytes));
     if (output) {
-        if (const auto reason = writeFileAtomically(fs::path(*output), saved.bytes)) {
-            printError("cannot write '" + *output + "': " + *reason);
+        if (!writeFileOrComplain(*output, saved.bytes))
             return kError;
-        }
     } else if (!writeStdout(saved.bytes)) {
         return kError;
     }
