@@ -59,4 +59,13 @@ std::string encodeCp1252(std::u16string_view text)
     return out;
 }
 
+CodePoint codePointAt(std::u16string_view text, std::size_t index)
+{
+    const char16_t c = text[index];
+    if (c >= 0xD800 && c < 0xDC00 && index + 1 < text.size() && text[index + 1] >= 0xDC00 &&
+        text[index + 1] < 0xE000)
+        return {0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(text[index + 1]) - 0xDC00), 2};
+    return {char32_t(c), 1};
+}
+
 } // namespace skyrend

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,5 +20,13 @@ std::optional<std::size_t> firstUnencodableCp1252(std::u16string_view text);
 std::string encodeCp1252(std::u16string_view text);
 
 bool isEncodableCp1252(char16_t c);
+
+// The character at text[index] as the user sees it: a high surrogate and the low one after it
+// are one character; a surrogate without its partner stands alone.
+struct CodePoint {
+    char32_t value;
+    std::size_t length; // UTF-16 units: 1 or 2
+};
+CodePoint codePointAt(std::u16string_view text, std::size_t index);
 
 } // namespace skyrend

@@ -61,4 +61,9 @@ ColoredText readHelpFile(std::string_view bytes)
     return reader.take();
 }
 
+ColoredText decodeHelpFile(std::string_view bytes)
+{
+    return decodeHelpText(normalizeLineBreaks(decodeCp1252(bytes)));
+}
+
 } // namespace skyrend

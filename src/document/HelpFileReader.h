@@ -42,7 +42,13 @@ private:
     ColoredText out_;
 };
 
-// The whole file at once.
+// What the editor shows for a file (its bytes, Windows-1252), the whole file at once: the colours
+// the text keeps after a save and reload.
 ColoredText readHelpFile(std::string_view bytes);
+
+// The same file by the reading rules alone: each character in the colour its tags give it, so a
+// tag inside a header line still colours the rest of the line. For tools that look at a file's
+// tags as they are; the editor never shows these colours where they differ.
+ColoredText decodeHelpFile(std::string_view bytes);
 
 } // namespace skyrend

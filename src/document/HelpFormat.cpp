@@ -14,11 +14,6 @@ bool isLineBreak(char16_t c)
     return c == u'\r' || c == u'\n';
 }
 
-bool isTagLetter(char16_t c)
-{
-    return paletteRowOfLetter(c).has_value();
-}
-
 // The save writes one CR LF after the document; the reader drops it again.
 std::u16string_view withoutFinalLineBreak(std::u16string_view raw)
 {
@@ -36,18 +31,16 @@ void readTags(std::u16string_view raw, Sink& sink, ColorRef& current, bool fileE
 {
     if (fileEnd)
         raw = withoutFinalLineBreak(raw);
-    // Palette row of each ASCII tag letter, -1 for none.
-    std::array<signed char, 128> tagRow;
-    tagRow.fill(-1);
-    for (int row = PaletteColorCount - 1; row >= 0; --row) // the first row wins
-        if (const auto letter = static_cast<unsigned char>(ColorLetters[row]); letter < 128)
-            tagRow[letter] = static_cast<signed char>(row);
+    // The colour of the tag "%" + c for each ASCII c, looked up once: tag letters are ASCII.
+    std::array<std::optional<ColorRef>, 128> tagColors;
+    for (char16_t c = 0; c < 128; ++c)
+        tagColors[c] = tagColor(u'%', c);
     const ColorRef green = ColorValues[Green];
     const std::size_t n = raw.size();
     std::size_t i = 0;
     while (i < n) {
         std::size_t j = i;
-        while (j < n && raw[j] != u'%' && raw[j] != u'#')
+        while (j < n && raw[j] != u'%' && raw[j] != HeaderMark)
             ++j;
         if (j > i) {
             sink.append(raw.substr(i, j - i), current);
@@ -55,7 +48,7 @@ void readTags(std::u16string_view raw, Sink& sink, ColorRef& current, bool fileE
             if (i == n)
                 break;
         }
-        if (raw[i] == u'#') {
+        if (raw[i] == HeaderMark) { // the reader turns Green at every '#', header line or not
             current = green;
             sink.append(raw.substr(i, 1), current);
             ++i;
@@ -67,8 +60,8 @@ void readTags(std::u16string_view raw, Sink& sink, ColorRef& current, bool fileE
                 ++i;
                 continue;
             }
-            if (next < 128 && tagRow[next] >= 0) {
-                current = ColorValues[tagRow[next]];
+            if (next < 128 && tagColors[next]) {
+                current = *tagColors[next];
                 i += 2;
                 continue;
             }
@@ -241,7 +234,10 @@ template <class Sink> void writeTags(const ColoredText& doc, int entering, Sink&
     std::size_t i = 0;
     while (i < n) {
         const char16_t c = text[i];
-        if (c == u'#') { // the reader turns Green at every '#'
+        if (c == HeaderMark) { // the reader turns Green at every '#'
+            // Only a line feed ends a line here, not a lone CR as in startsHeaderLine: the
+            // editor's text never holds one, and documents that do are written as they always
+            // were.
             if (i == 0 || text[i - 1] == u'\n')
                 inHeader = true;
             running = Green;
@@ -270,7 +266,8 @@ template <class Sink> void writeTags(const ColoredText& doc, int entering, Sink&
                 while (end < n && text[end] == u'%')
                     ++end;
                 RowCursor ahead = cursor;
-                const bool takesNext = end < n && !isLineBreak(text[end]) && text[end] != u'#';
+                const bool takesNext =
+                    end < n && !isLineBreak(text[end]) && text[end] != HeaderMark;
                 percentRow = ahead.rowAt(takesNext ? end : end - 1);
                 percentEnd = end;
             }
@@ -295,7 +292,7 @@ template <class Sink> void writeTags(const ColoredText& doc, int entering, Sink&
         // The rest of the run up to the next '#' or '%' needs no tag.
         const std::size_t runEnd = std::min(cursor.runEnd(), n);
         std::size_t end = i + 1;
-        while (end < runEnd && text[end] != u'#' && text[end] != u'%')
+        while (end < runEnd && text[end] != HeaderMark && text[end] != u'%')
             ++end;
         sink.text(text.substr(i, end - i), running);
         i = end;
@@ -304,8 +301,11 @@ template <class Sink> void writeTags(const ColoredText& doc, int entering, Sink&
 
 struct EncodeSink {
     std::u16string& out;
+    std::vector<std::size_t>* tags = nullptr; // where each tag went, when asked for
     void tag(int row)
     {
+        if (tags)
+            tags->push_back(out.size());
         out.push_back(u'%');
         out.push_back(char16_t(ColorLetters[row]));
     }
@@ -334,6 +334,17 @@ std::u16string encodeHelpText(const ColoredText& doc)
     return out;
 }
 
+TracedEncoding encodeHelpTextTraced(const ColoredText& doc)
+{
+    TracedEncoding traced;
+    const std::size_t n = doc.text.size();
+    traced.text.reserve(n + n / 8 + 16);
+    EncodeSink sink{traced.text, &traced.tags};
+    writeTags(doc, Green, sink);
+    traced.text.append(u"\r\n");
+    return traced;
+}
+
 std::vector<ColorRun> colorsAfterReload(const ColoredText& doc, ColorRef entering)
 {
     std::vector<ColorRun> runs;
@@ -357,7 +368,7 @@ std::vector<Unkeepable> findUnkeepables(std::u16string_view text)
         // The reader drops the first '%' of each "%%", then takes "%" and a letter as a tag.
         if (end - i >= 2)
             found.push_back({i, Unkeepable::DroppedPercent, 0});
-        if (end < n && isTagLetter(text[end]))
+        if (end < n && tagColor(text[end - 1], text[end]))
             found.push_back({end - 1, Unkeepable::ReadAsTag, text[end]});
         i = end;
     }
@@ -376,30 +387,49 @@ std::optional<std::size_t> findUnkeepable(const ColoredText& doc, std::u16string
     // The reader drops a '%' only as part of a tag or of "%%"; the first such '%' is where the
     // text stops coming back.
     for (std::size_t j = 0; j <= lost && j + 1 < text.size(); ++j)
-        if (text[j] == u'%' && (text[j + 1] == u'%' || isTagLetter(text[j + 1])))
+        if ((text[j] == u'%' && text[j + 1] == u'%') || tagColor(text[j], text[j + 1]))
             return j;
     return lost;
 }
 
-LineColumn lineColumnOf(std::u16string_view text, std::size_t index)
+LineColumn LineColumnCursor::at(std::size_t index)
 {
-    index = std::min(index, text.size());
-    std::size_t line = 1;
-    std::size_t lineStart = 0;
-    for (std::size_t i = 0; i < index; ++i) {
-        const char16_t c = text[i];
-        if (c == u'\n' || (c == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n'))) {
-            ++line;
-            lineStart = i + 1;
+    index = std::min(index, text_.size());
+    for (; scanned_ < index; ++scanned_) {
+        const char16_t c = text_[scanned_];
+        if (c == u'\n' ||
+            (c == u'\r' && (scanned_ + 1 >= text_.size() || text_[scanned_ + 1] != u'\n'))) {
+            ++line_;
+            lineStart_ = scanned_ + 1;
         }
     }
-    return {line, index - lineStart + 1};
+    return {line_, index - lineStart_ + 1};
+}
+
+LineColumn lineColumnOf(std::u16string_view text, std::size_t index)
+{
+    return LineColumnCursor(text).at(index);
+}
+
+bool startsHeaderLine(std::u16string_view text, std::size_t index)
+{
+    return index < text.size() && opensHeaderLine(text[index]) &&
+           (index == 0 || isLineBreak(text[index - 1]));
+}
+
+std::optional<ColorRef> tagColor(char16_t percent, char16_t letter)
+{
+    if (percent != u'%')
+        return std::nullopt;
+    if (const auto row = paletteRowOfLetter(letter))
+        return ColorValues[*row];
+    return std::nullopt;
 }
 
 bool hasHeaderLine(std::u16string_view text)
 {
     for (std::size_t i = 0; i < text.size(); ++i)
-        if (text[i] == u'#' && (i == 0 || isLineBreak(text[i - 1])))
+        if (startsHeaderLine(text, i))
             return true;
     return false;
 }

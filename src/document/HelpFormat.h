@@ -19,6 +19,26 @@ struct ColorRun {
     friend bool operator==(const ColorRun&, const ColorRun&) = default;
 };
 
+// A header line is a line whose first character is HeaderMark; it begins a help page, and the
+// game shows it in one colour.
+inline constexpr char16_t HeaderMark = u'#';
+
+// True for a line whose first character is `first`. For callers that know where lines start
+// (a text block, the first character a load shows in a line).
+constexpr bool opensHeaderLine(char16_t first)
+{
+    return first == HeaderMark;
+}
+
+// True when text[index] is the first character of a line ("\r\n", a lone "\r" and a lone "\n"
+// each end one) and that line is a header line.
+bool startsHeaderLine(std::u16string_view text, std::size_t index);
+
+// The colour that `percent` and `letter` stand for as a colour tag: a '%' and the tag letter of
+// a palette row among 0..6, case-sensitive. The reader takes such a pair for a tag, and typing it
+// switches the typing colour.
+std::optional<ColorRef> tagColor(char16_t percent, char16_t letter);
+
 // What the editor holds: visible text plus the colour of every character.
 struct ColoredText {
     std::u16string text;        // visible text, line breaks as "\r\n"
@@ -46,6 +66,15 @@ std::u16string decodeVisibleText(std::u16string_view raw);
 // The tagged text a save writes for `doc`, closing "\r\n" included. Runs that fall short of the
 // text leave the rest Green; runs beyond it are ignored.
 std::u16string encodeHelpText(const ColoredText& doc);
+
+// encodeHelpText(doc), and where it put its colour tags: the offset in `text` of each tag's '%',
+// in order. Every other character of `text` is one of doc.text, in order, then the closing CR LF;
+// so a place in the saved text can be traced back to the document.
+struct TracedEncoding {
+    std::u16string text;
+    std::vector<std::size_t> tags; // each tag is two characters long
+};
+TracedEncoding encodeHelpTextTraced(const ColoredText& doc);
 
 // Index into doc.text of the first character that would not come back when `encoded` (the
 // output of encodeHelpText(doc)) is read again: the visible "%" that the reader would take for
@@ -88,8 +117,21 @@ struct LineColumn {
 // taken as the end.
 LineColumn lineColumnOf(std::u16string_view text, std::size_t index);
 
-// True when some line of `text` starts with '#' (first character, or one after a line feed or a
-// lone carriage return).
+// lineColumnOf for many indices of one text in increasing order, in one pass over it.
+class LineColumnCursor {
+public:
+    explicit LineColumnCursor(std::u16string_view text) : text_(text) {}
+    // `index` must not decrease between calls.
+    LineColumn at(std::size_t index);
+
+private:
+    std::u16string_view text_;
+    std::size_t scanned_ = 0;
+    std::size_t line_ = 1;
+    std::size_t lineStart_ = 0;
+};
+
+// True when some line of `text` is a header line (see startsHeaderLine).
 bool hasHeaderLine(std::u16string_view text);
 
 // ---- Helpers for building and inspecting coloured text ----

@@ -1,8 +1,8 @@
 #include "document/HelpLint.h"
 
 #include "document/Cp1252.h"
+#include "document/HelpFormat.h"
 #include "document/Macros.h"
-#include "document/Palette.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -43,7 +43,7 @@ std::size_t droppedAtPercent(std::u16string_view text, std::size_t i)
     const char16_t next = i + 1 < text.size() ? text[i + 1] : u'\0';
     if (next == u'%')
         return 1;
-    return paletteRowOfLetter(next) ? 2 : 0;
+    return tagColor(text[i], next) ? 2 : 0;
 }
 
 // End of the key name of a macro whose '%' stands at text[start].
@@ -89,19 +89,19 @@ std::vector<LintFinding> lintHelpFile(std::u16string_view text)
     bool firstLineIsHeader = false;
     bool previousWasDropped = false; // the '%' just before was the first of "%%"
 
-    auto report = [&](std::size_t at, std::size_t length, std::string message,
+    auto report = [&](LintKind kind, std::size_t at, std::size_t length, std::string message,
                       DroppedUnit dropped = DroppedUnit::None) {
         const std::size_t before = dropped == DroppedUnit::Percent ? percentsDropped
                                    : dropped == DroppedUnit::Tag   ? tagsDropped
                                                                    : 0;
-        findings.push_back(
-            {line, at - lineStart + 1, std::move(message), length, shown + 1, dropped, before});
+        findings.push_back({line, at - lineStart + 1, std::move(message), length, shown + 1,
+                            dropped, before, kind, at});
     };
     auto show = [&](char16_t c) {
         percentsDropped = tagsDropped = 0;
         if (shown++ != 0)
             return;
-        if (c == u'#') {
+        if (opensHeaderLine(c)) {
             lineIsHeader = true;
             anyHeader = true;
             if (line == 1)
@@ -139,22 +139,18 @@ std::vector<LintFinding> lintHelpFile(std::u16string_view text)
                 continue;
             }
             // A pair of surrogates is one character to the user.
-            const bool pair = c >= 0xD800 && c < 0xDC00 && i + 1 < n && text[i + 1] >= 0xDC00 &&
-                              text[i + 1] < 0xE000;
-            const char32_t code =
-                pair ? 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00)
-                     : char32_t(c);
-            const std::size_t length = pair ? 2 : 1;
-            report(i, length, unencodableMessage(code));
-            for (std::size_t k = 0; k < length; ++k)
+            const CodePoint code = codePointAt(text, i);
+            report(LintKind::Unencodable, i, code.length, unencodableMessage(code.value));
+            for (std::size_t k = 0; k < code.length; ++k)
                 show(text[i + k]);
-            i += length;
+            i += code.length;
             continue;
         }
         const std::size_t dropped = droppedAtPercent(text, i);
         if (dropped == 1) {
             if (!previousWasDropped)
-                report(i, 2, "\"%%\": loading drops the first \"%\"", DroppedUnit::Percent);
+                report(LintKind::DoubledPercent, i, 2, "\"%%\": loading drops the first \"%\"",
+                       DroppedUnit::Percent);
             previousWasDropped = true;
             ++percentsDropped;
             ++i;
@@ -163,7 +159,7 @@ std::vector<LintFinding> lintHelpFile(std::u16string_view text)
         previousWasDropped = false;
         if (dropped == 2) {
             if (lineIsHeader)
-                report(i, 2,
+                report(LintKind::TagInHeaderLine, i, 2,
                        "colour tag \"%" + ascii(text.substr(i + 1, 1)) +
                            "\" inside a header line; the editor does not keep it",
                        DroppedUnit::Tag);
@@ -176,9 +172,9 @@ std::vector<LintFinding> lintHelpFile(std::u16string_view text)
             const std::size_t end = macroEnd(text, i);
             const std::u16string_view name = text.substr(i + 2, end - (i + 2));
             if (!macroCaption(name))
-                report(i, end - i, unknownMacroMessage(name));
+                report(LintKind::UnknownMacro, i, end - i, unknownMacroMessage(name));
         } else if (isAsciiLetter(next)) {
-            report(i, 2,
+            report(LintKind::NotAColourTag, i, 2,
                    "\"%" + ascii(text.substr(i + 1, 1)) +
                        "\" is no colour tag (the tags are %W %P %Y %R %G %B %p)");
         }
@@ -188,10 +184,10 @@ std::vector<LintFinding> lintHelpFile(std::u16string_view text)
 
     if (!anyHeader)
         findings.insert(findings.begin(), {1, 1, "no header line (a line that starts with '#')", 0,
-                                           1, DroppedUnit::None, 0});
+                                           1, DroppedUnit::None, 0, LintKind::NoHeaderLine, 0});
     else if (!firstLineIsHeader)
-        findings.insert(findings.begin(),
-                        {1, 1, "the first line is no header line", 0, 1, DroppedUnit::None, 0});
+        findings.insert(findings.begin(), {1, 1, "the first line is no header line", 0, 1,
+                                           DroppedUnit::None, 0, LintKind::FirstLineNotHeader, 0});
     return findings;
 }
 

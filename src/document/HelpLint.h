@@ -12,6 +12,17 @@ namespace skyrend {
 // "%%", or a colour tag.
 enum class DroppedUnit : unsigned char { None, Percent, Tag };
 
+// What a finding is about.
+enum class LintKind : unsigned char {
+    NoHeaderLine,       // of the whole file
+    FirstLineNotHeader, // of the whole file
+    UnknownMacro,       // "%K" and a name the game does not know, or no name
+    NotAColourTag,      // '%' and a letter that is no tag letter
+    TagInHeaderLine,    // a colour tag inside a header line
+    DoubledPercent,     // "%%", whose first '%' a load drops
+    Unencodable,        // a character without a byte in Windows-1252
+};
+
 struct LintFinding {
     std::size_t line;   // 1-based, counted in the file's lines ("\r\n", "\r" or "\n" end one)
     std::size_t column; // 1-based, counted in the file's bytes
@@ -24,6 +35,8 @@ struct LintFinding {
     std::size_t visibleColumn = 1;
     DroppedUnit dropped = DroppedUnit::None;
     std::size_t droppedBefore = 0;
+    LintKind kind = LintKind::NoHeaderLine;
+    std::size_t offset = 0; // index into the linted text where the fault starts
 
     friend bool operator==(const LintFinding&, const LintFinding&) = default;
 };

@@ -12,7 +12,7 @@ std::vector<PageSpan> pagesOf(std::u16string_view text)
         std::size_t end = start;
         while (end < n && text[end] != u'\r' && text[end] != u'\n')
             ++end;
-        if (end > start && text[start] == HeaderMark)
+        if (startsHeaderLine(text, start))
             pages.push_back({line, start + 1, end - start - 1, 0, false});
         else if (pages.empty() && n > 0)
             pages.push_back({0, 0, 0, 0, true});

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "document/HelpFormat.h"
+
 #include <cstddef>
 #include <string_view>
 #include <vector>
 
 namespace skyrend {
 
-// A help file is a list of pages; each begins at a header line, a line whose first character
-// is '#'. The rest of that line is the page's title.
-inline constexpr char16_t HeaderMark = u'#';
+// A help file is a list of pages; each begins at a header line (see startsHeaderLine). The
+// rest of that line, after its HeaderMark, is the page's title.
 
 struct PageSpan {
     std::size_t line;        // 0-based line of the header (0 for the lines above the first)
