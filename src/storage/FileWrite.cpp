@@ -6,7 +6,7 @@
 #include "storage/WriteSteps.h"
 
 #include <cerrno>
-#include <climits>
+#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 
@@ -115,6 +115,10 @@ WriteResult writeFile(const fs::path& path, std::string_view bytes)
         return detail::replaceWhole(target.path, nullptr, bytes).result;
     if (!S_ISREG(target.st.st_mode))
         return detail::refused(target.st.st_mode, target.viaLink ? target.path : fs::path());
+    // A write-protected file stays so: that the folder lets a new file take its place does not
+    // make it writable.
+    if (::faccessat(AT_FDCWD, target.path.c_str(), W_OK, AT_EACCESS) != 0)
+        return detail::failure(errno, "the file may not be written", detail::Left::Unchanged);
     // A new file would leave the other names with the old bytes.
     if (target.st.st_nlink > 1)
         return detail::writeInPlace(target.path, bytes);

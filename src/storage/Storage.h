@@ -59,7 +59,8 @@ struct WriteResult {
 
 // Makes the file at `path` hold exactly `bytes`, and reports success only once they are on disk.
 //  - A symbolic link is followed and its target written; the link stays a link.
-//  - A folder, device, FIFO or socket there is refused before it is opened.
+//  - A folder, device, FIFO or socket there is refused before it is opened, and so is a
+//    regular file that may not be written (its mode says so, or the file system is read-only).
 //  - Nothing there: a new file with the usual mode (0666 less the umask).
 //  - A regular file is replaced whole: a temporary file beside it takes the bytes, is flushed,
 //    gets the old mode, owner and group, and is renamed over the old one. The old file stays
