@@ -8,6 +8,12 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace {
 
 struct Result {
@@ -419,6 +425,120 @@ private slots:
                  QStringList({"folder", "in.hlp"}));
         QVERIFY(QDir(dir.filePath("folder")).isEmpty());
         QCOMPARE(readAll(in), QByteArray("#H\r\n"));
+    }
+
+    // -o over something that is no regular file: refused, and the thing is left as it was.
+    void normalizeRefusesWhatIsNoRegularFile_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("folder") << int(S_IFDIR) << "a folder";
+        QTest::newRow("device") << int(S_IFCHR) << "a device"; // the numbers of /dev/full
+        QTest::newRow("FIFO") << int(S_IFIFO) << "a FIFO (named pipe)";
+        QTest::newRow("socket") << int(S_IFSOCK) << "a socket";
+    }
+    void normalizeRefusesWhatIsNoRegularFile()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, named);
+        QTemporaryDir dir;
+        const QByteArray out = dir.filePath("out.hlp").toLocal8Bit();
+        QVERIFY(writeAll(dir.filePath("in.hlp"), "#H\r\n"));
+        int made = -1;
+        if (type == S_IFDIR) {
+            made = ::mkdir(out, 0755);
+        } else if (type == S_IFSOCK) {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            qstrncpy(address.sun_path, out, sizeof address.sun_path);
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            made = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            ::close(fd);
+        } else {
+            made = ::mknod(out, mode_t(type) | 0666, makedev(1, 7));
+        }
+        if (made != 0)
+            QSKIP(qPrintable("cannot make the node: " + QString::fromLocal8Bit(strerror(errno))));
+        struct stat before {};
+        QVERIFY(::lstat(out, &before) == 0);
+        const Result r = run({"normalize", dir.filePath("in.hlp"), "-o", out});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(r.err, "skyrend-f1: cannot write '" + out + "': It is " + named.toUtf8() +
+                            ", not a regular file; nothing was written\n");
+        struct stat after {};
+        QVERIFY(::lstat(out, &after) == 0);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_rdev, before.st_rdev);
+        QCOMPARE(
+            QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+            QStringList({"in.hlp", "out.hlp"}));
+    }
+
+    // -o over a file of somebody else's with another name and a link to it: the file stays
+    // theirs, with its mode, and every name sees the new text.
+    void normalizeKeepsTheFileItWrites()
+    {
+        QTemporaryDir dir;
+        const QString in = dir.filePath("in.hlp");
+        const QByteArray file = dir.filePath("Commands.hlp").toLocal8Bit();
+        QVERIFY(writeAll(in, "a%Rb\n"));
+        QVERIFY(writeAll(file, QByteArray(70000, 'x')));
+        QVERIFY(::chmod(file, 0640) == 0);
+        const bool root = ::geteuid() == 0;
+        if (root)
+            QVERIFY(::chown(file, 65534, 65534) == 0);
+        QVERIFY(::link(file, dir.filePath("other name").toLocal8Bit()) == 0);
+        QVERIFY(QFile::link("Commands.hlp", dir.filePath("link")));
+        struct stat before {};
+        QVERIFY(::stat(file, &before) == 0);
+
+        QCOMPARE(run({"normalize", in, "-o", dir.filePath("link")}).code, 0);
+        for (const char* name : {"Commands.hlp", "other name", "link"})
+            QCOMPARE(readAll(dir.filePath(name)), QByteArray("a%Rb\r\n"));
+        QVERIFY(QFileInfo(dir.filePath("link")).isSymLink());
+        struct stat after {};
+        QVERIFY(::stat(file, &after) == 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, before.st_gid);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList({"Commands.hlp", "in.hlp", "link", "other name"}));
+        if (!root)
+            QSKIP("the owner of somebody else was not tried: that needs root");
+    }
+
+    // On a tiny disk of its own (a tmpfs in a mount namespace of the tool's, root only) that
+    // has less room than the text: the message says the disk is full; the old file stays.
+    void normalizeOnAFullDisk()
+    {
+        if (::geteuid() != 0)
+            QSKIP("mounting a tiny disk needs root");
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("disk"));
+        QVERIFY(writeAll(dir.filePath("in.hlp"), QByteArray(100000, 'n')));
+        const QString script =
+            QStringLiteral("mount -t tmpfs -o size=256k tmpfs \"$1\" || exit 77\n"
+                           "printf old > \"$1/out.hlp\"\n"
+                           "yes | head -c 200000 > \"$1/filler\"\n"
+                           "\"$2\" normalize \"$3\" -o \"$1/out.hlp\"\n"
+                           "echo \" $?\"; cat \"$1/out.hlp\"; echo; ls -A \"$1\"\n");
+        QProcess p;
+        p.start("unshare",
+                {"--mount", "--propagation", "private", "sh", "-c", script, "sh",
+                 dir.filePath("disk"), SKYREND_BIN_DIR "/skyrend-f1", dir.filePath("in.hlp")});
+        if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit ||
+            p.exitCode() != 0)
+            QSKIP(qPrintable("no tiny disk here: " + p.readAllStandardError()));
+        QCOMPARE(p.readAllStandardOutput(), QByteArray(" 2\nold\nfiller\nout.hlp\n"));
+        const QByteArray err = p.readAllStandardError();
+        QVERIFY2(isOneLine(err) &&
+                     err.contains("/out.hlp': The disk is full: No space left on "
+                                  "device (") &&
+                     err.endsWith("); nothing was written\n"),
+                 err.constData());
     }
 
     void check()
