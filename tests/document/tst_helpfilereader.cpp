@@ -21,8 +21,9 @@ private slots:
             const int length = int(random() % 80);
             for (int i = 0; i < length; ++i)
                 file.push_back(alphabet[random() % alphabet.size()]);
-            const ColoredText decoded = decodeHelpText(normalizeLineBreaks(decodeCp1252(file)));
+            const ColoredText decoded = decodeHelpFile(file);
             const ColoredText expected{decoded.text, colorsAfterReload(decoded)};
+            QVERIFY(readHelpFile(file) == expected);
 
             HelpFileReader reader{std::string_view(file)};
             int pieces = 0;
