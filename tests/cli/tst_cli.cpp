@@ -8,11 +8,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <sys/un.h>
-#include <unistd.h>
+#include "StorageTestKit.h"
 
 namespace {
 
@@ -430,35 +426,22 @@ private slots:
     // -o over something that is no regular file: refused, and the thing is left as it was.
     void normalizeRefusesWhatIsNoRegularFile_data()
     {
-        QTest::addColumn<int>("type");
+        QTest::addColumn<kit::Node>("node");
         QTest::addColumn<QString>("named");
-        QTest::newRow("folder") << int(S_IFDIR) << "a folder";
-        QTest::newRow("device") << int(S_IFCHR) << "a device"; // the numbers of /dev/full
-        QTest::newRow("FIFO") << int(S_IFIFO) << "a FIFO (named pipe)";
-        QTest::newRow("socket") << int(S_IFSOCK) << "a socket";
+        QTest::newRow("folder") << kit::Node::Folder << "a folder";
+        QTest::newRow("device") << kit::Node::FullDevice << "a device";
+        QTest::newRow("FIFO") << kit::Node::Fifo << "a FIFO (named pipe)";
+        QTest::newRow("socket") << kit::Node::Socket << "a socket";
     }
     void normalizeRefusesWhatIsNoRegularFile()
     {
-        QFETCH(int, type);
+        QFETCH(kit::Node, node);
         QFETCH(QString, named);
         QTemporaryDir dir;
         const QByteArray out = dir.filePath("out.hlp").toLocal8Bit();
         QVERIFY(writeAll(dir.filePath("in.hlp"), "#H\r\n"));
-        int made = -1;
-        if (type == S_IFDIR) {
-            made = ::mkdir(out, 0755);
-        } else if (type == S_IFSOCK) {
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            qstrncpy(address.sun_path, out, sizeof address.sun_path);
-            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            made = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-            ::close(fd);
-        } else {
-            made = ::mknod(out, mode_t(type) | 0666, makedev(1, 7));
-        }
-        if (made != 0)
-            QSKIP(qPrintable("cannot make the node: " + QString::fromLocal8Bit(strerror(errno))));
+        if (const std::string why = kit::make(node, out.constData()); !why.empty())
+            QSKIP(why.c_str());
         struct stat before {};
         QVERIFY(::lstat(out, &before) == 0);
         const Result r = run({"normalize", dir.filePath("in.hlp"), "-o", out});

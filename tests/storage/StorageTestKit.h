@@ -170,6 +170,8 @@ inline std::string mountTinyDisk(const fs::path& folder, const char* size)
 
 } // namespace kit
 
+Q_DECLARE_METATYPE(kit::Node)
+
 // Passes on a child's report: a failure, a skip, or nothing.
 #define KIT_CHECK_CHILD(report)                                                                    \
     do {                                                                                           \

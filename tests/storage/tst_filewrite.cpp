@@ -7,8 +7,6 @@
 using kit::Node;
 namespace fs = std::filesystem;
 
-Q_DECLARE_METATYPE(Node)
-
 namespace {
 
 fs::path folderOf(const QTemporaryDir& dir)
