@@ -4,8 +4,9 @@
 #include "cli/Json.h"
 #include "document/Cp1252.h"
 #include "document/FileLimits.h"
+#include "document/HelpFileReader.h"
 #include "document/HelpFormat.h"
-#include "document/HelpLint.h"
+#include "document/HelpProblems.h"
 #include "storage/Storage.h"
 
 #include <algorithm>
@@ -38,19 +39,27 @@ constexpr std::string_view kUsage = R"(Usage: skyrend-f1 COMMAND [ARGUMENTS]
 Reads and writes the game's F1 help file (Commands.hlp) by the editor's own rules.
 
 Commands:
-  decode FILE              Print the text the editor shows for FILE, with its colours, as
+  decode [--shown] FILE    Print the text the editor shows for FILE, with colours, as
                            JSON: {"text": "...", "runs": [{"start": 0, "length": 5,
                            "color": "G"}, ...]} (start and length count characters).
+                           The colours are those the file's tags give by the reading
+                           rules. With --shown they are the colours the editor shows,
+                           those the text keeps through a save and reload: they differ
+                           where a tag cannot be written back, as inside a header line,
+                           which the editor shows all Green.
   encode JSONFILE          Print the bytes the editor saves for a document in that JSON
                            form; "color" is W, P, Y, R, G, B, p or "#rrggbb".
   normalize FILE [-o OUT]  Print, or write to OUT, what the editor saves when FILE is
                            opened and saved without edits.
-  check FILE...            Report faults as FILE:LINE:COLUMN: MESSAGE.
+  check FILE...            Report what the editor's Problems panel lists for FILE once
+                           opened, as FILE:LINE:COLUMN: MESSAGE. LINE and COLUMN count
+                           the text as the editor shows it, where tags take no room.
 
 A FILE or JSONFILE of "-" is read from standard input, so the commands work in a pipeline:
   skyrend-f1 decode Commands.hlp | ... | skyrend-f1 encode - > Commands.hlp.new
 
 Options:
+  --shown                  With decode: the colours the editor shows.
   -h, --help               Show this text.
   --version                Show the version.
 
@@ -123,10 +132,11 @@ bool writeFileOrComplain(const std::string& name, std::string_view bytes)
     return true;
 }
 
-// A file as the editor loads it.
+// A file by the reading rules; what a save writes for it is what the editor saves after opening
+// it.
 ColoredText loadHelpText(std::string_view bytes)
 {
-    return decodeHelpText(normalizeLineBreaks(decodeCp1252(bytes)));
+    return decodeHelpFile(bytes);
 }
 
 // What the editor saves for `doc`, with the position it would warn about, if any. The caller
@@ -152,14 +162,16 @@ void warnUnkeepable(const std::string& name, const LineColumn& at)
                " of the text would be read as a colour tag; written anyway");
 }
 
-int runDecode(const std::vector<std::string>& files)
+// `shown`: the colours the editor shows, else those of the reading rules.
+int runDecode(const std::vector<std::string>& files, bool shown)
 {
     if (files.size() != 1)
         return usageError("decode takes one FILE");
     std::string bytes;
     if (!readFileOrComplain(files[0], bytes))
         return kError;
-    return writeStdout(toJson(loadHelpText(bytes))) ? kSuccess : kError;
+    const ColoredText doc = shown ? readHelpFile(bytes) : loadHelpText(bytes);
+    return writeStdout(toJson(doc)) ? kSuccess : kError;
 }
 
 int runEncode(const std::vector<std::string>& files)
@@ -224,9 +236,9 @@ int runCheck(const std::vector<std::string>& files)
             continue;
         }
         std::string report;
-        for (const LintFinding& f : lintHelpFile(decodeCp1252(bytes))) {
-            report += name + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + ": " +
-                      f.message + "\n";
+        for (const HelpProblem& p : helpProblemsOfFile(bytes)) {
+            report += name + ":" + std::to_string(p.at.line) + ":" + std::to_string(p.at.column) +
+                      ": " + p.message + "\n";
             anyFinding = true;
         }
         if (!writeStdout(report))
@@ -248,6 +260,7 @@ int main(int argc, char** argv)
     std::string command;
     std::vector<std::string> files;
     std::optional<std::string> output;
+    bool shown = false;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -257,6 +270,8 @@ int main(int argc, char** argv)
             return writeStdout(kUsage) ? kSuccess : kError;
         } else if (!optionsEnded && a == "--version") {
             return writeStdout("skyrend-f1 " SKYREND_VERSION "\n") ? kSuccess : kError;
+        } else if (!optionsEnded && a == "--shown") {
+            shown = true;
         } else if (!optionsEnded && a == "-o") {
             if (output)
                 return usageError("-o given twice");
@@ -275,9 +290,11 @@ int main(int argc, char** argv)
         return usageError("no command given");
     if (output && command != "normalize")
         return usageError("-o belongs to normalize");
+    if (shown && command != "decode")
+        return usageError("--shown belongs to decode");
     try {
         if (command == "decode")
-            return runDecode(files);
+            return runDecode(files, shown);
         if (command == "encode")
             return runEncode(files);
         if (command == "normalize")
