@@ -184,8 +184,12 @@ void DiskWatcher::report()
     }
     const platform::Button answer = desktop_.messageBox(host_.widget(), box);
     reporting_ = false;
-    if (answer == platform::Button::Yes && path_ == path)
+    if (path_ != path)
+        return; // the document was replaced while the box was up
+    if (answer == platform::Button::Yes)
         host_.reload();
+    else
+        host_.markEdited(); // kept: the text now differs from the file, so Save and Exit ask
 }
 
 bool DiskWatcher::mayOverwrite(const QString& path)

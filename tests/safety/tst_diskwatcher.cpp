@@ -61,7 +61,9 @@ private slots:
         QTest::addColumn<bool>("editedAfter");
         const int reload = int(Button::Yes), keep = int(Button::No), ok = int(Button::Ok);
         QTest::newRow("changed, Reload") << "modify" << false << reload << "their" << false;
-        QTest::newRow("changed, Keep") << "modify" << false << keep << "old" << false;
+        // Kept, the text differs from the file: Save is enabled and closing asks.
+        QTest::newRow("changed, Keep") << "modify" << false << keep << "old" << true;
+        QTest::newRow("replaced, Keep") << "replace" << false << keep << "old" << true;
         QTest::newRow("changed, edited, Reload") << "modify" << true << reload << "their" << false;
         QTest::newRow("changed, edited, Keep") << "modify" << true << keep << "old" << true;
         QTest::newRow("replaced, Reload") << "replace" << false << reload << "their" << false;
@@ -106,7 +108,7 @@ private slots:
             }
         }
         QVERIFY2(f.edit().toPlainText().contains(textAfter), qPrintable(f.edit().toPlainText()));
-        QCOMPARE(bool(f.w().IsDirty), editedAfter);
+        QCOMPARE(bool(f.w().IsDirty()), editedAfter);
 
         // Once per change: nothing more until the file changes again.
         settle();
@@ -181,7 +183,7 @@ private slots:
         f.desktop.answer(Button::Cancel);
         QVERIFY(!f.w().menu_Save_Click());
         QCOMPARE(f.readFile(path), kTheirs);
-        QVERIFY(f.w().IsDirty);
+        QVERIFY(f.w().IsDirty());
         QCOMPARE(f.desktop.boxes.size(), 1);
         const platform::MessageBox& box = f.desktop.boxes.front().box;
         QCOMPARE(box.title, kTitle);
@@ -191,7 +193,7 @@ private slots:
         f.desktop.answer(Button::Ok);
         QVERIFY(f.w().menu_Save_Click());
         QVERIFY(f.readFile(path).endsWith(" mine\r\n"));
-        QVERIFY(!f.w().IsDirty);
+        QVERIFY(!f.w().IsDirty());
         // Answered at the save: not reported again when the window comes back.
         QVERIFY(activate(f.w()));
         settle();
