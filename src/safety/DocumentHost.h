@@ -1,13 +1,15 @@
 #pragma once
 
+#include "document/HelpFormat.h"
+
 #include <QString>
 
 class QWidget;
 
 namespace safety {
 
-// What the recovery copy and the file watcher need from the editor window. The window's
-// wiring implements it; the safety classes know nothing else of the window.
+// What the recovery copy and the file watcher need from the document's session (today the
+// window's wiring, SafetyWiring.cpp); the safety classes know nothing else of the window.
 class DocumentHost {
 public:
     virtual ~DocumentHost() = default;
@@ -20,17 +22,20 @@ public:
     virtual bool isEdited() const = 0;
     // A load or save is running: nothing may touch the document now.
     virtual bool isBusy() const = 0;
-    // The document as a help file's tagged text (colours as tags, line breaks as in the box).
-    virtual QString taggedText() const = 0;
+    // The document exactly as the window shows it: text with "\r\n" line breaks, and the colour
+    // of every character (runs as in HelpFormat.h). Not the tagged form a save writes.
+    virtual skyrend::ColoredText shownText() const = 0;
     // The folder of config.ini, as it is now.
     virtual QString settingsFolder() const = 0;
     // Reads documentPath() from disk again, dropping the edits.
     virtual void reload() = 0;
-    // The document no longer matches its file (the file went away).
+    // The document differs from its file (the file went away, or changed and the user kept the
+    // text): Save is enabled and closing asks.
     virtual void markEdited() = 0;
-    // Puts recovered tagged text in as an edited document belonging to `path` (empty:
-    // untitled, named `title`). False when the load was cancelled.
-    virtual bool restore(const QString& path, const QString& title, const QString& tagged) = 0;
+    // Puts a recovered document in, exactly as `doc` holds it, as an edited document belonging
+    // to `path` (empty: untitled, named `title`). False when the load was cancelled.
+    virtual bool restore(const QString& path, const QString& title,
+                         const skyrend::ColoredText& doc) = 0;
 };
 
 } // namespace safety

@@ -1,39 +1,62 @@
 #include "safety/RecoveryGuard.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QUuid>
+
+#include <algorithm>
 
 namespace safety {
 namespace {
 
 // Well inside the promised five seconds, and rare enough that typing never waits on it.
 constexpr int kDefaultDelayMs = 2000;
+// Another editor may be looking at our lock for a moment (CopyLock::liveHolder).
+constexpr int kOwnLockWaitMs = 200;
 
 const QString kTitle = QStringLiteral("Recover Unsaved Changes");
 
-bool isUntitledCopy(const QString& file)
+QString absolutePath(const QString& path)
 {
-    return QFileInfo(file).fileName().startsWith(QLatin1String("untitled-"));
+    return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
 }
 
-bool samePath(const QString& a, const QString& b)
+QString timeText(const QDateTime& time)
 {
-    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
-}
-
-QString timeText(const QDateTime& utc)
-{
-    return utc.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 } // namespace
 
 RecoveryGuard::RecoveryGuard(DocumentHost& host, platform::Desktop& desktop, QObject* parent)
     : QObject(parent), host_(host), desktop_(desktop),
-      store_([&host] { return host.settingsFolder(); })
+      store_([&host] { return host.settingsFolder(); }),
+      instance_(QUuid::createUuid().toString(QUuid::Id128).left(12))
 {
     timer_.setSingleShot(true);
     timer_.setInterval(kDefaultDelayMs);
     connect(&timer_, &QTimer::timeout, this, &RecoveryGuard::writeNow);
+}
+
+// The copies stay on disk; the locks go, so a later editor may offer what is left.
+RecoveryGuard::~RecoveryGuard() = default;
+
+bool RecoveryGuard::mayOpen(const QString& path)
+{
+    const QString absolute = absolutePath(path);
+    if (openLock_.held() && openPath_ == absolute)
+        return true;
+    const auto holder = CopyLock::liveHolder(store_.openLockFor(absolute));
+    if (!holder)
+        return true;
+    const QString process = *holder > 0 ? QStringLiteral(" (process %1)").arg(*holder) : QString();
+    return platform::showMessage(desktop_, host_.widget(),
+                                 absolute + QStringLiteral("\r\n\r\nThis file is open in another "
+                                                           "Skyrend F1 Editor%1.\r\nOpen it here "
+                                                           "too?")
+                                                .arg(process),
+                                 QString(), platform::Icon::Question, platform::Buttons::YesNo,
+                                 platform::Button::No) == platform::Button::Yes;
 }
 
 void RecoveryGuard::documentEdited()
@@ -57,7 +80,12 @@ void RecoveryGuard::documentReplaced()
 {
     // Anything still on disk stays there for a later recovery; it is no longer this document's.
     timer_.stop();
-    copy_.clear();
+    copy_.file.clear();
+    copy_.documentPath.clear();
+    copy_.lock.release();
+    openLock_.release();
+    openPath_.clear();
+    warnedWriteError_ = false;
 }
 
 void RecoveryGuard::editsDiscarded()
@@ -68,48 +96,110 @@ void RecoveryGuard::editsDiscarded()
 
 void RecoveryGuard::dropCopy()
 {
-    if (!copy_.isEmpty() && RecoveryStore::remove(copy_))
-        copy_.clear();
+    if (exiting_ || copy_.file.isEmpty() || !RecoveryStore::remove(copy_.file))
+        return;
+    copy_.file.clear();
+    copy_.documentPath.clear();
+    copy_.lock.release();
+}
+
+void RecoveryGuard::holdOpenLock(const QString& path)
+{
+    const QString absolute = absolutePath(path);
+    if (openLock_.held() && openPath_ == absolute)
+        return;
+    openLock_ = CopyLock(store_.openLockFor(absolute));
+    openPath_ = absolute;
+    // Held by another editor when the user chose to open the file here too: that one keeps it.
+    openLock_.take(kOwnLockWaitMs);
+}
+
+void RecoveryGuard::fileSaved(const QString& path)
+{
+    holdOpenLock(path);
 }
 
 bool RecoveryGuard::writeNow()
 {
+    return write(false);
+}
+
+bool RecoveryGuard::writeNowForExit()
+{
+    exiting_ = true;
+    timer_.stop();
+    return write(true);
+}
+
+bool RecoveryGuard::write(bool forExit)
+{
     if (!host_.isEdited())
         return true;
     if (host_.isBusy()) {
-        timer_.start(); // the text is changing hands; try again shortly
+        if (!forExit)
+            timer_.start(); // the text is changing hands; try again shortly
         return false;
     }
-    const QString path = host_.documentPath();
-    QString file;
-    if (!path.isEmpty())
-        file = store_.fileFor(path);
-    else if (!copy_.isEmpty() && isUntitledCopy(copy_))
-        file = copy_;
-    else
-        file = store_.newUntitledFile();
+    const QString path = absolutePath(host_.documentPath());
+    // The copy we hold is written again while it is still this document's, in this folder.
+    QString file = copy_.file;
+    if (file.isEmpty() || copy_.documentPath != path ||
+        QFileInfo(file).absolutePath() != QFileInfo(store_.folder()).absoluteFilePath())
+        file = path.isEmpty() ? store_.newUntitledFile() : store_.fileFor(path, instance_);
 
-    const RecoveryCopy copy{file, path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath(),
-                            host_.documentTitle(), QDateTime::currentDateTimeUtc(),
-                            host_.taggedText()};
-    if (const auto error = store_.write(file, copy)) {
-        if (!warnedWriteError_)
-            qWarning("Cannot write the recovery copy %s: %s", qPrintable(file), qPrintable(*error));
-        warnedWriteError_ = true;
+    if (!QDir().mkpath(store_.folder())) {
+        reportWriteFailure(store_.folder(), QStringLiteral("The folder cannot be made."), forExit);
         return false;
     }
-    // The document got a new name since the last copy: the old copy is superseded.
-    if (!copy_.isEmpty() && copy_ != file)
-        RecoveryStore::remove(copy_);
-    copy_ = file;
+    CopyLock lock;
+    if (file != copy_.file) {
+        lock = CopyLock(RecoveryStore::lockOf(file));
+        if (!lock.take(kOwnLockWaitMs)) {
+            reportWriteFailure(store_.folder(),
+                               QStringLiteral("Its lock file %1 cannot be made.").arg(lock.file()),
+                               forExit);
+            return false;
+        }
+    }
+    const RecoveryCopy copy{file, path, host_.documentTitle(), QDateTime::currentDateTimeUtc(),
+                            host_.shownText()};
+    if (const auto error = store_.write(file, copy)) {
+        reportWriteFailure(store_.folder(), *error, forExit);
+        return false;
+    }
+    if (file != copy_.file) {
+        // The document got a new name (or the folder moved) since the last copy: the old copy
+        // is superseded.
+        if (!copy_.file.isEmpty())
+            RecoveryStore::remove(copy_.file);
+        copy_.file = file;
+        copy_.lock = std::move(lock);
+    }
+    copy_.documentPath = path;
     return true;
 }
 
-std::optional<RecoveryCopy> RecoveryGuard::readOrSetAside(const QString& file)
+void RecoveryGuard::reportWriteFailure(const QString& folder, const QString& reason, bool forExit)
 {
-    RecoveryStore::ReadResult result = RecoveryStore::read(file);
-    if (result.copy)
-        return result.copy;
+    const QString message =
+        QStringLiteral("The recovery copy of your unsaved changes cannot be written in %1: %2")
+            .arg(QDir::toNativeSeparators(folder), reason);
+    emit copyFailed(message);
+    qWarning("%s", qPrintable(message));
+    // Once per document; not while the editor is on its way out.
+    if (warnedWriteError_ || forExit)
+        return;
+    warnedWriteError_ = true;
+    platform::showMessage(desktop_, host_.widget(),
+                          QStringLiteral("The recovery copy of your unsaved changes cannot be "
+                                         "written in\r\n%1\r\n%2\r\n\r\nUntil it can, a crash "
+                                         "loses them: save your work.")
+                              .arg(QDir::toNativeSeparators(folder), reason),
+                          kTitle, platform::Icon::Warning);
+}
+
+void RecoveryGuard::reportDamage(const QString& file, const QString& error)
+{
     const QString aside = RecoveryStore::setAside(file);
     const QString where = aside.isEmpty()
                               ? QStringLiteral("It could not be moved and was left as it is.")
@@ -117,65 +207,89 @@ std::optional<RecoveryCopy> RecoveryGuard::readOrSetAside(const QString& file)
     platform::showMessage(desktop_, host_.widget(),
                           QStringLiteral("A recovery copy of unsaved changes could not be "
                                          "read:\r\n") +
-                              file + QStringLiteral("\r\n") + result.error +
-                              QStringLiteral("\r\n\r\n") + where,
+                              file + QStringLiteral("\r\n") + error + QStringLiteral("\r\n\r\n") +
+                              where,
                           kTitle, platform::Icon::Warning);
-    return std::nullopt;
 }
 
-bool RecoveryGuard::newerThanItsFile(const RecoveryCopy& copy) const
+std::vector<RecoveryGuard::Candidate> RecoveryGuard::takeCandidates(const QStringList& files)
 {
-    if (copy.documentPath.isEmpty())
-        return true;
-    const QFileInfo info(copy.documentPath);
-    return !info.exists() || copy.written > info.lastModified().toUTC();
+    std::vector<Candidate> out;
+    for (const QString& file : files) {
+        if (file == copy_.file)
+            continue; // our own
+        // Taken first: a running editor's copy is never read, and two editors starting at
+        // once never offer the same copy.
+        CopyLock lock(RecoveryStore::lockOf(file));
+        if (!lock.take())
+            continue;
+        RecoveryStore::ReadResult result = RecoveryStore::read(file);
+        if (!result.copy) {
+            reportDamage(file, result.error);
+            continue;
+        }
+        out.push_back({std::move(*result.copy), std::move(lock)});
+    }
+    std::stable_sort(out.begin(), out.end(), [](const Candidate& a, const Candidate& b) {
+        return a.copy.written > b.copy.written;
+    });
+    return out;
 }
 
 void RecoveryGuard::fileOpened(const QString& path)
 {
     documentReplaced();
-    const QString file = store_.fileFor(path);
-    if (!QFileInfo::exists(file))
-        return;
-    const auto copy = readOrSetAside(file);
-    if (copy && samePath(copy->documentPath, path) && newerThanItsFile(*copy))
-        offer(*copy);
+    holdOpenLock(path);
+    const QString absolute = absolutePath(path);
+    std::vector<Candidate> candidates = takeCandidates(store_.filesFor(absolute));
+    for (Candidate& candidate : candidates) {
+        if (candidate.copy.documentPath != absolute)
+            continue; // another file with the same short name
+        if (offer(candidate))
+            break;
+    }
 }
 
 void RecoveryGuard::offerAtStart()
 {
-    std::optional<RecoveryCopy> newest;
-    const QStringList files = store_.files();
-    for (const QString& file : files) {
-        const auto copy = readOrSetAside(file);
-        if (copy && newerThanItsFile(*copy) && (!newest || copy->written > newest->written))
-            newest = copy;
-    }
-    if (newest)
-        offer(*newest);
+    std::vector<Candidate> candidates = takeCandidates(store_.files());
+    if (!candidates.empty())
+        offer(candidates.front());
 }
 
-bool RecoveryGuard::offer(const RecoveryCopy& copy)
+bool RecoveryGuard::offer(Candidate& candidate)
 {
-    const QString what = copy.documentPath.isEmpty()
-                             ? QStringLiteral("an untitled document (%1)").arg(copy.title)
-                             : copy.documentPath + (QFileInfo::exists(copy.documentPath)
-                                                        ? QString()
-                                                        : QStringLiteral(" (the file is gone)"));
+    const RecoveryCopy& copy = candidate.copy;
+    const QFileInfo info(copy.documentPath);
+    QString what = copy.documentPath;
+    QString changed;
+    if (copy.documentPath.isEmpty())
+        what = QStringLiteral("an untitled document (%1)").arg(copy.title);
+    else if (!info.exists())
+        what += QStringLiteral(" (the file is gone)");
+    else if (info.lastModified().toUTC() > copy.written)
+        changed = QStringLiteral("\r\n\r\nThe file was changed after that, at %1; recovering "
+                                 "puts these changes in place of that version.")
+                      .arg(timeText(info.lastModified()));
     const platform::Button answer = platform::showMessage(
         desktop_, host_.widget(),
         QStringLiteral("The editor did not close normally. It kept unsaved changes to\r\n%1\r\n"
-                       "from %2.\r\n\r\nRecover them? No deletes the copy.")
-            .arg(what, timeText(copy.written)),
+                       "from %2.%3\r\n\r\nRecover them? No deletes the copy.")
+            .arg(what, timeText(copy.written), changed),
         kTitle, platform::Icon::Question, platform::Buttons::YesNo, platform::Button::Yes);
     if (answer != platform::Button::Yes) {
         RecoveryStore::remove(copy.file);
         return false;
     }
     const QString title = copy.title.isEmpty() ? QStringLiteral("Untitled") : copy.title;
-    if (!host_.restore(copy.documentPath, title, copy.taggedText))
-        return false; // cancelled: the copy stays for another time
-    copy_ = copy.file;
+    if (!host_.restore(copy.documentPath, title, copy.doc))
+        return true; // cancelled: the copy stays for another time
+    // The recovered copy is this document's now, until its next write.
+    copy_.file = copy.file;
+    copy_.lock = std::move(candidate.lock);
+    copy_.documentPath = copy.documentPath;
+    if (!copy.documentPath.isEmpty())
+        holdOpenLock(copy.documentPath);
     return true;
 }
 

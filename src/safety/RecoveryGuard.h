@@ -1,21 +1,30 @@
 #pragma once
 
 #include "platform/Desktop.h"
+#include "safety/CopyLock.h"
 #include "safety/DocumentHost.h"
 #include "safety/RecoveryStore.h"
 
 #include <QObject>
 #include <QTimer>
 
+#include <vector>
+
 namespace safety {
 
 // Keeps a recovery copy of the document while it has unsaved edits, and offers the copies an
 // editor that did not exit cleanly left behind.
+//
+// Each editor writes copies under names of its own and holds a lock beside each from its first
+// write, so two editors never share a copy, and no editor offers, deletes or sets aside a copy
+// whose editor is still running. It also holds an "open" lock for the file it has open, so a
+// second editor can say so before it opens that file too.
 class RecoveryGuard : public QObject {
     Q_OBJECT
 
 public:
     RecoveryGuard(DocumentHost& host, platform::Desktop& desktop, QObject* parent = nullptr);
+    ~RecoveryGuard() override;
 
     // How long after an edit the copy is written at the latest.
     void setDelay(int milliseconds) { timer_.setInterval(milliseconds); }
@@ -23,37 +32,72 @@ public:
 
     const RecoveryStore& store() const { return store_; }
     // The copy this document has on disk now (empty when none).
-    QString currentCopy() const { return copy_; }
+    QString currentCopy() const { return copy_.file; }
+    // This editor's part of its copies' names.
+    QString instance() const { return instance_; }
 
-    // ---- What the window tells it
+    // ---- Asked by the session
+    // Before `path` is loaded: false when another running editor has it open and the user
+    // chose not to open it here too.
+    bool mayOpen(const QString& path);
+
+    // ---- What the session tells it
     void documentEdited();
     void editedChanged(bool edited);
     // A new document came in (opened, New): its copy, if any, is not ours to write over.
     void documentReplaced();
     // The user chose to drop the unsaved edits.
     void editsDiscarded();
-    // `path` was opened: offers its copy when that is newer than the file.
+    // `path` was opened: offers every copy of it that no running editor holds.
     void fileOpened(const QString& path);
-    // At start without a file: offers the newest copy that is newer than its file.
+    // The document was saved as `path`, perhaps a new name.
+    void fileSaved(const QString& path);
+    // At start without a file: offers the newest copy that no running editor holds.
     void offerAtStart();
 
     // Writes the copy now (what the timer does); false when it could not be written.
     bool writeNow();
+    // For an exit on a termination signal: writes the copy now, however recent the last write,
+    // and keeps it on disk through the rest of the exit. False when it could not be written.
+    bool writeNowForExit();
+
+signals:
+    // The copy could not be written, each time; `message` names the folder and the reason.
+    void copyFailed(const QString& message);
 
 private:
-    // Asks about the copy; true when the user took it.
-    bool offer(const RecoveryCopy& copy);
-    // A readable copy, or nothing after the damage was reported and the file set aside.
-    std::optional<RecoveryCopy> readOrSetAside(const QString& file);
-    bool newerThanItsFile(const RecoveryCopy& copy) const;
+    // A copy of another editor, locked by us while we look at it.
+    struct Candidate {
+        RecoveryCopy copy;
+        CopyLock lock;
+    };
+    // The copies in `files` no running editor holds, readable, newest first; the damaged ones
+    // are reported and set aside.
+    std::vector<Candidate> takeCandidates(const QStringList& files);
+    // Asks about the copy; true when the user took it (or the restore was cancelled).
+    bool offer(Candidate& candidate);
+    bool write(bool forExit);
+    void reportWriteFailure(const QString& folder, const QString& reason, bool forExit);
+    void reportDamage(const QString& file, const QString& error);
+    void holdOpenLock(const QString& path);
     void dropCopy();
 
     DocumentHost& host_;
     platform::Desktop& desktop_;
     RecoveryStore store_;
+    QString instance_;
     QTimer timer_;
-    QString copy_; // the current document's copy
-    bool warnedWriteError_ = false;
+    // The current document's copy: its file (empty when none), its lock, and the document path
+    // it was written for.
+    struct {
+        QString file;
+        CopyLock lock;
+        QString documentPath;
+    } copy_;
+    CopyLock openLock_;
+    QString openPath_;
+    bool warnedWriteError_ = false; // the box was shown for this document
+    bool exiting_ = false;          // the copy stays whatever the exit does
 };
 
 } // namespace safety

@@ -5,31 +5,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QUrl>
 #include <QUuid>
 
 namespace safety {
 namespace {
 
-const QByteArray kMagic = QByteArrayLiteral("Skyrend F1 Editor recovery 1");
-// A recovery copy is the document in tagged form; the editor refuses bigger files anyway.
-constexpr qint64 kMaxCopySize = qint64(256) * 1024 * 1024;
-
-QByteArray hashOf(const QByteArray& bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
-}
-
-QByteArray encoded(const QString& value)
-{
-    // Paths may hold '=' or line breaks; the header stays one line per field.
-    return QUrl::toPercentEncoding(value);
-}
-
-QString decoded(const QByteArray& value)
-{
-    return QString::fromUtf8(QByteArray::fromPercentEncoding(value));
-}
+// A copy holds the document as UTF-16 plus its runs; the editor refuses bigger files anyway.
+constexpr qint64 kMaxCopySize = qint64(512) * 1024 * 1024;
 
 } // namespace
 
@@ -40,12 +22,25 @@ QString RecoveryStore::folder() const
     return QDir(folder_()).filePath(QStringLiteral("recovery"));
 }
 
-QString RecoveryStore::fileFor(const QString& documentPath) const
+QString RecoveryStore::keyOf(const QString& documentPath) const
 {
     const QString absolute = QFileInfo(documentPath).absoluteFilePath();
-    const QByteArray key =
-        QCryptographicHash::hash(absolute.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
-    return QDir(folder()).filePath(QStringLiteral("file-") + QString::fromLatin1(key) + suffix());
+    return QString::fromLatin1(
+        QCryptographicHash::hash(absolute.toUtf8(), QCryptographicHash::Sha1).toHex().left(20));
+}
+
+QString RecoveryStore::fileFor(const QString& documentPath, const QString& instance) const
+{
+    return QDir(folder()).filePath(QStringLiteral("file-%1-%2").arg(keyOf(documentPath), instance) +
+                                   suffix());
+}
+
+QStringList RecoveryStore::filesFor(const QString& documentPath) const
+{
+    const QString key = keyOf(documentPath);
+    // "file-<key>.recovery" is the name older editors gave the one copy of a file.
+    return matching({QStringLiteral("file-%1-*").arg(key) + suffix(),
+                     QStringLiteral("file-%1").arg(key) + suffix()});
 }
 
 QString RecoveryStore::newUntitledFile() const
@@ -57,21 +52,18 @@ QString RecoveryStore::newUntitledFile() const
     return QDir(folder()).filePath(name + suffix());
 }
 
+QString RecoveryStore::openLockFor(const QString& documentPath) const
+{
+    return QDir(folder()).filePath(QStringLiteral("open-%1.lock").arg(keyOf(documentPath)));
+}
+
 std::optional<QString> RecoveryStore::write(const QString& file, const RecoveryCopy& copy) const
 {
     const QString dir = QFileInfo(file).absolutePath();
     if (!QDir().mkpath(dir))
         return QStringLiteral("Cannot create the folder %1").arg(dir);
 
-    const QByteArray body = copy.taggedText.toUtf8();
-    QByteArray bytes = kMagic + '\n';
-    bytes += "path=" + encoded(copy.documentPath) + '\n';
-    bytes += "title=" + encoded(copy.title) + '\n';
-    bytes += "written=" + copy.written.toUTC().toString(Qt::ISODateWithMs).toLatin1() + '\n';
-    bytes += "length=" + QByteArray::number(body.size()) + '\n';
-    bytes += "sha1=" + hashOf(body) + "\n\n";
-    bytes += body;
-
+    const QByteArray bytes = recoveryformat::encode(copy);
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return out.errorString();
@@ -96,65 +88,27 @@ RecoveryStore::ReadResult RecoveryStore::read(const QString& file)
     const QByteArray bytes = in.read(kMaxCopySize + 1);
     if (in.error() != QFileDevice::NoError)
         return damaged(in.errorString());
-    if (bytes.isEmpty())
-        return damaged(QStringLiteral("It is empty."));
-
-    const qsizetype headerEnd = bytes.indexOf("\n\n");
-    if (!bytes.startsWith(kMagic + '\n') || headerEnd < 0)
-        return damaged(QStringLiteral("It is not a recovery copy."));
-
-    RecoveryCopy copy;
-    copy.file = file;
-    bool havePath = false;
-    qint64 length = -1;
-    QByteArray sha1;
-    const QList<QByteArray> lines = bytes.left(headerEnd).split('\n').mid(1);
-    for (const QByteArray& line : lines) {
-        const qsizetype eq = line.indexOf('=');
-        if (eq <= 0)
-            return damaged(QStringLiteral("Its header is damaged."));
-        const QByteArray key = line.left(eq);
-        const QByteArray value = line.mid(eq + 1);
-        if (key == "path") {
-            copy.documentPath = decoded(value);
-            havePath = true;
-        } else if (key == "title") {
-            copy.title = decoded(value);
-        } else if (key == "written") {
-            copy.written = QDateTime::fromString(QString::fromLatin1(value), Qt::ISODateWithMs);
-        } else if (key == "length") {
-            bool ok = false;
-            length = value.toLongLong(&ok);
-            if (!ok)
-                length = -1;
-        } else if (key == "sha1") {
-            sha1 = value;
-        }
-    }
-    if (!havePath || !copy.written.isValid() || length < 0 || sha1.isEmpty())
-        return damaged(QStringLiteral("Its header is incomplete."));
-
-    const QByteArray body = bytes.mid(headerEnd + 2);
-    if (body.size() != length)
-        return damaged(QStringLiteral("It holds %1 bytes of text instead of %2.")
-                           .arg(body.size())
-                           .arg(length));
-    if (hashOf(body) != sha1)
-        return damaged(QStringLiteral("Its text does not match its checksum."));
-    copy.taggedText = QString::fromUtf8(body);
-    copy.written = copy.written.toUTC();
-    return {copy, {}};
+    recoveryformat::Decoded result = recoveryformat::decode(bytes);
+    if (!result.copy)
+        return damaged(result.error);
+    result.copy->file = file;
+    return {std::move(result.copy), {}};
 }
 
-QStringList RecoveryStore::files() const
+QStringList RecoveryStore::matching(const QStringList& patterns) const
 {
     const QDir dir(folder());
     QStringList out;
     const QFileInfoList entries =
-        dir.entryInfoList({QStringLiteral("*") + suffix()}, QDir::Files | QDir::Hidden, QDir::Time);
+        dir.entryInfoList(patterns, QDir::Files | QDir::Hidden, QDir::Time);
     for (const QFileInfo& info : entries)
         out << info.absoluteFilePath();
     return out;
+}
+
+QStringList RecoveryStore::files() const
+{
+    return matching({QStringLiteral("*") + suffix()});
 }
 
 QString RecoveryStore::setAside(const QString& file)

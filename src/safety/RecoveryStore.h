@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDateTime>
+#include "safety/RecoveryFormat.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,27 +10,23 @@
 
 namespace safety {
 
-// One recovery copy: a document's unsaved text, as tagged help-file text, and where it belongs.
-struct RecoveryCopy {
-    QString file;         // the recovery file itself
-    QString documentPath; // the help file it belongs to; empty for an untitled document
-    QString title;        // the document's title when the copy was made
-    QDateTime written;    // when the copy was made (UTC)
-    QString taggedText;
-};
-
-// The recovery folder: one file per document, each written whole or not at all (QSaveFile),
-// with its length and checksum inside, so a torn or damaged copy is recognised as such.
+// The recovery folder: one file per document and editor, each written whole or not at all
+// (QSaveFile). Beside each copy an editor owns lies its lock ("<copy>.lock", see CopyLock).
 class RecoveryStore {
 public:
     // `folder` gives the folder at the time of each use (the settings folder may move).
     explicit RecoveryStore(std::function<QString()> folder);
 
     QString folder() const;
-    // The copy of the document saved as `documentPath` always has the same name.
-    QString fileFor(const QString& documentPath) const;
+    // The copy that the editor named `instance` keeps of the document saved as `documentPath`.
+    QString fileFor(const QString& documentPath, const QString& instance) const;
+    // Every copy of `documentPath` in the folder, whichever editor wrote it, newest first.
+    QStringList filesFor(const QString& documentPath) const;
     // A new name for an untitled document's copy.
     QString newUntitledFile() const;
+    // The lock an editor holds while it has `documentPath` open.
+    QString openLockFor(const QString& documentPath) const;
+    static QString lockOf(const QString& copyFile) { return copyFile + QStringLiteral(".lock"); }
 
     // Writes the copy; on failure returns the reason.
     std::optional<QString> write(const QString& file, const RecoveryCopy& copy) const;
@@ -51,6 +48,9 @@ public:
     static QString suffix() { return QStringLiteral(".recovery"); }
 
 private:
+    QString keyOf(const QString& documentPath) const;
+    QStringList matching(const QStringList& patterns) const;
+
     std::function<QString()> folder_;
 };
 
