@@ -1,7 +1,6 @@
 #include "panels/ProblemsPanel.h"
 
-#include "document/HelpFormat.h"
-#include "document/HelpLint.h"
+#include "document/HelpProblems.h"
 
 #include <QListView>
 #include <QPlainTextEdit>
@@ -17,21 +16,17 @@ namespace {
 // Marks drawn at once at most: Qt looks at every mark for every line it paints.
 constexpr int kMaxMarks = 2000;
 
-// Where a finding in the saved file stands in the edit box. Lines are the same (tags hold no
-// line breaks); within a line, tags and what a load drops are skipped.
-void place(const QTextDocument& document, const skyrend::LintFinding& f, ProblemsPanel::Problem& p)
+// Where a problem stands in the edit box: its lines are the box's blocks.
+void place(const QTextDocument& document, const skyrend::HelpProblem& f, ProblemsPanel::Problem& p)
 {
-    QTextBlock block = document.findBlockByNumber(int(f.line) - 1);
+    QTextBlock block = document.findBlockByNumber(int(f.at.line) - 1);
     if (!block.isValid())
         block = document.lastBlock();
-    const QString text = block.text();
-    const std::u16string_view line(reinterpret_cast<const char16_t*>(text.utf16()),
-                                   std::size_t(text.size()));
-    const std::size_t at = skyrend::textIndexOf(line, f);
-    // A fault of the whole file is marked on the first character.
-    const std::size_t length = std::max<std::size_t>(f.length, 1);
-    p.position = block.position() + int(at);
-    p.length = int(std::min(length, line.size() - at));
+    const int lineLength = block.length() - 1;
+    const int at = std::min(int(f.at.column) - 1, lineLength);
+    // A fault of the whole file, or a tag the save writes, is marked on the character after it.
+    p.position = block.position() + at;
+    p.length = std::min(int(std::max<std::size_t>(f.length, 1)), lineLength - at);
 }
 
 } // namespace
@@ -72,15 +67,14 @@ void ProblemsPanel::refresh()
 
 void ProblemsPanel::refresh(const skyrend::ColoredText& doc)
 {
-    const std::vector<skyrend::LintFinding> findings =
-        skyrend::lintHelpFile(skyrend::encodeHelpText(doc));
+    const std::vector<skyrend::HelpProblem> findings = skyrend::helpProblems(doc);
     const QTextDocument& document = *box_.document();
     QList<Problem> problems;
     QStringList rows;
     problems.reserve(qsizetype(findings.size()));
     rows.reserve(qsizetype(findings.size()));
-    for (const skyrend::LintFinding& f : findings) {
-        Problem p{int(f.line), int(f.column), QString::fromStdString(f.message), 0, 0};
+    for (const skyrend::HelpProblem& f : findings) {
+        Problem p{int(f.at.line), int(f.at.column), QString::fromStdString(f.message), 0, 0};
         place(document, f, p);
         rows.append(QStringLiteral("%1:%2  %3").arg(p.line).arg(p.column).arg(p.message));
         problems.append(std::move(p));

@@ -15,16 +15,17 @@ struct ColoredText;
 
 namespace panels {
 
-// The faults of the document as it would be saved, by the rules of `skyrend-f1 check`: listed
-// in a dock as "line:column  message" (the saved file's line and column), and marked in the
-// text with a wavy underline. Double-click or Enter on a row takes the caret there.
+// The faults of the document as it would be saved (skyrend::helpProblems, what `skyrend-f1
+// check` reports for a file): listed in a dock as "line:column  message", counted in the text
+// as the box shows it (the save's warning counts so too), and marked in the text with a wavy
+// underline. Double-click or Enter on a row takes the caret there.
 class ProblemsPanel : public QDockWidget {
     Q_OBJECT
 
 public:
     struct Problem {
-        int line = 0;   // in the saved file, 1-based
-        int column = 0; // in the saved file, 1-based
+        int line = 0;   // 1-based
+        int column = 0; // 1-based, in the text as shown
         QString message;
         int position = 0; // where it starts in the edit box (a Qt position)
         int length = 0;   // characters of the edit box it covers

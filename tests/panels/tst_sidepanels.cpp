@@ -214,7 +214,7 @@ private slots:
         QTRY_COMPARE(f.edit().Text(), QStringLiteral("#New\r\ntext\r\n#Next"));
         QCOMPARE(colorLetters(f.colors()), QStringLiteral("GGGGGGRRRRRRGGGGG"));
         QCOMPARE(pageTitles(f), QStringList({"New", "Next"}));
-        QVERIFY(f.w().IsDirty);
+        QVERIFY(f.w().IsDirty());
         f.edit().undo();
         QCOMPARE(f.edit().Text(), QStringLiteral("#Old title\r\ntext\r\n#Next"));
         QCOMPARE(colorLetters(f.colors()), QStringLiteral("GGGGGGGGGGGGRRRRRRGGGGG"));
@@ -245,23 +245,31 @@ private slots:
             << QStringList{"2:1  unknown key macro \"%KB_NOPE\"",
                            "2:10  \"%q\" is no colour tag (the tags are %W %P %Y %R %G %B %p)"}
             << QStringList{"%KB_NOPE", "%q"};
-        // The saved file holds tags the box does not show: columns are the file's.
-        QTest::newRow("columns of the saved file")
+        // The saved file holds tags the box does not show: columns count the text as shown, as
+        // the save's warning does.
+        QTest::newRow("columns of the text as shown")
             << "#H\r\nab%q"
             << "GGGGGGRR"
-            << QStringList{"2:5  \"%q\" is no colour tag (the tags are %W %P %Y %R %G %B %p)"}
+            << QStringList{"2:3  \"%q\" is no colour tag (the tags are %W %P %Y %R %G %B %p)"}
             << QStringList{"%q"};
+        // What a save cannot keep, in the words of the save's warning.
         QTest::newRow("percent pair")
             << "#H\r\nR%%x"
             << "GGGGRGGG"
-            << QStringList{"2:6  \"%%\": loading drops the first \"%\"",
-                           "2:7  \"%x\" is no colour tag (the tags are %W %P %Y %R %G %B %p)"}
-            << QStringList{"%%", "%x"};
+            << QStringList{"2:2  the first \"%\" of \"%%\" is dropped when the file is read",
+                           "2:3  \"%x\" is no colour tag (the tags are %W %P %Y %R %G %B %p)"}
+            << QStringList{"%", "%x"};
+        QTest::newRow("visible tag in body text")
+            << "#H\r\nab%Rc"
+            << "GGGGGGGGG" << QStringList{"2:3  \"%R\" is read as a colour tag"}
+            << QStringList{"%R"};
         QTest::newRow("no byte for it")
-            << QString::fromUtf8("#H\r\nab\u4e2d") << "GGGGGGG"
-            << QStringList{"2:3  character U+4E2D has no byte in Windows-1252: the file cannot "
-                           "hold it"}
-            << QStringList{QString::fromUtf8("\u4e2d")};
+            << QString::fromUtf8("#H\r\nab\u4e2d\u4e2d") << "GGGGGGGG"
+            << QStringList{QString::fromUtf8("2:3  the character '\u4e2d' (U+4E2D) has no byte "
+                                             "in the game's code page"),
+                           QString::fromUtf8("2:4  the character '\u4e2d' (U+4E2D) has no byte "
+                                             "in the game's code page")}
+            << QStringList{QString::fromUtf8("\u4e2d"), QString::fromUtf8("\u4e2d")};
     }
     void problemsOfSmallDocuments()
     {
@@ -280,8 +288,9 @@ private slots:
             QCOMPARE(s.format.underlineStyle(), QTextCharFormat::WaveUnderline);
     }
 
-    // The panel finds what `skyrend-f1 check` finds in the file a save would write, at the
-    // same places; every mark covers the very characters the fault stands on in that file.
+    // The panel lists for an opened file what `skyrend-f1 check` reports for it, at the same
+    // places, and normalizing the file changes neither; a mark covers the text its message
+    // quotes.
     void problemsAgreeWithTheTool_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -310,14 +319,18 @@ private slots:
         const QString in = f.writeFile(QStringLiteral("in.hlp"), file);
         const QString saved = f.path(QStringLiteral("saved.hlp"));
         runTool({QStringLiteral("normalize"), in, QStringLiteral("-o"), saved});
-        const QByteArray savedBytes = f.readFile(saved);
-        QVERIFY(!savedBytes.isEmpty());
-        QStringList expected;
-        for (const QByteArray& line : runTool({QStringLiteral("check"), saved}).split('\n'))
-            if (!line.isEmpty())
-                expected << QString::fromLatin1(line.mid(saved.toLocal8Bit().size() + 1))
+        QVERIFY(!f.readFile(saved).isEmpty());
+        auto checked = [](const QString& path) {
+            QStringList rows;
+            for (const QByteArray& line : runTool({QStringLiteral("check"), path}).split('\n'))
+                if (!line.isEmpty())
+                    rows << QString::fromLatin1(line.mid(path.toLocal8Bit().size() + 1))
                                 .replace(QRegularExpression(QStringLiteral("^(\\d+:\\d+): ")),
                                          QStringLiteral("\\1  "));
+            return rows;
+        };
+        const QStringList expected = checked(in);
+        QCOMPARE(checked(saved), expected);
 
         if (!hasHeader(file))
             f.desktop.answer(platform::Button::Ok);
@@ -326,13 +339,16 @@ private slots:
         panelsOf(f).refreshNow();
         QCOMPARE(panelsOf(f).problems->rows(), expected);
 
-        const QList<QByteArray> savedLines = savedBytes.split('\n');
         for (const panels::ProblemsPanel::Problem& p : panelsOf(f).problems->problems()) {
             QTextCursor c(f.edit().document());
             c.setPosition(p.position);
             c.setPosition(p.position + p.length, QTextCursor::KeepAnchor);
-            const QByteArray line = savedLines.value(p.line - 1);
-            QCOMPARE(c.selectedText(), QString::fromLatin1(line.mid(p.column - 1, p.length)));
+            QCOMPARE(c.blockNumber() + 1, p.line);
+            QCOMPARE(c.selectionStart() - c.block().position() + 1, p.column);
+            if (p.message.startsWith(u'"') || p.message.contains(QStringLiteral("macro \"")))
+                QCOMPARE(
+                    u'"' + c.selectedText() + u'"',
+                    QRegularExpression(QStringLiteral("\"[^\"]*\"")).match(p.message).captured(0));
         }
     }
 
