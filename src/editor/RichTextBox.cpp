@@ -398,7 +398,8 @@ std::optional<qsizetype> RichTextBox::headerLineBefore(qsizetype offset) const
             if (headerMemo_.header >= 0)
                 found = headerMemo_.header;
             done = true;
-        } else if (b.length() > 1 && document()->characterAt(b.position()) == QLatin1Char('#')) {
+        } else if (b.length() > 1 &&
+                   skyrend::opensHeaderLine(document()->characterAt(b.position()).unicode())) {
             found = b.position();
             done = true;
         }
@@ -428,7 +429,8 @@ bool RichTextBox::selectionInHeaderLines() const
     // A selection that ends where a line starts holds nothing of that line.
     for (QTextBlock b = first; b.isValid() && (b == first || b.position() < c.selectionEnd());
          b = b.next())
-        if (b.length() <= 1 || document()->characterAt(b.position()) != QLatin1Char('#'))
+        if (b.length() <= 1 ||
+            !skyrend::opensHeaderLine(document()->characterAt(b.position()).unicode()))
             return false;
     return true;
 }
