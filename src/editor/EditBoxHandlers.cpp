@@ -62,8 +62,8 @@ void frmMain::showPageHeader()
 QString frmMain::GetTagColor(const QString& letter) const
 {
     if (letter.size() == 1)
-        if (const auto row = skyrend::paletteRowOfLetter(letter[0].unicode()))
-            return QString::number(skyrend::ColorValues[*row]);
+        if (const auto color = skyrend::tagColor(u'%', letter[0].unicode()))
+            return QString::number(*color);
     return QStringLiteral("null");
 }
 
@@ -79,11 +79,9 @@ void frmMain::rEdit_KeyUp(int key, Qt::KeyboardModifiers shift)
     const qsizetype s = rEdit->SelStart();
     if (s < 2)
         return;
-    if (rEdit->charAt(s - 2) != QLatin1Char('%'))
-        return;
     const QChar letter = rEdit->charAt(s - 1);
-    const QString v = GetTagColor(QString(letter));
-    if (v == QLatin1String("null"))
+    const auto color = skyrend::tagColor(rEdit->charAt(s - 2).unicode(), letter.unicode());
+    if (!color)
         return;
 
     // When the letter was just typed, removing the pair joins the typing's undo step, so one
@@ -93,7 +91,7 @@ void frmMain::rEdit_KeyUp(int key, Qt::KeyboardModifiers shift)
     rEdit->setSelLength(2);
     rEdit->setSelText(QString(),
                       justTyped ? RichTextBox::JoinPreviousUndoStep : RichTextBox::NewUndoStep);
-    rEdit->setSelColor(v);
+    rEdit->setSelColor(*color);
 }
 
 void frmMain::rEdit_MouseDown(int button, Qt::KeyboardModifiers, int x, int y)
