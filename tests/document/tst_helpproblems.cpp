@@ -108,9 +108,6 @@ private slots:
             << QString::fromUtf8("#H\r\n\xf0\x9f\x98\x80") << "GGGGRB"
             << QString::fromUtf8("2:1+2 the character '\xf0\x9f\x98\x80' (U+1F600) has no byte "
                                  "in the game's code page");
-        QTest::newRow("macro after coloured text") << "#H\r\nab %KB_NOPE"
-                                                   << "GGGGRRGGGGGGGGG"
-                                                   << "2:4+8 unknown key macro \"%KB_NOPE\"";
         QTest::newRow("macro split by a colour change") << "#H\r\n%KB_WARP"
                                                         << "GGGGGGGGRRRR"
                                                         << "2:1+4 unknown key macro \"%KB_\"";
