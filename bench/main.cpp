@@ -192,7 +192,7 @@ int main(int argc, char** argv)
 
     if (wanted("color")) {
         const QString rawText = qtText(raw);
-        window.CurrentFile = path;
+        window.session().nameAfter(path, QFileInfo(path).fileName());
         const Ratio color = ratioRounds(kRounds, plainLoad, [&] {
             window.colorText(rawText, window.rEdit);
             QCoreApplication::processEvents();
@@ -203,8 +203,8 @@ int main(int argc, char** argv)
 
     if (wanted("save")) {
         window.OpenFile(path);
-        window.CurrentFile = dir.filePath(QStringLiteral("saved.hlp"));
-        window.DocTitle = QStringLiteral("saved.hlp");
+        window.session().nameAfter(dir.filePath(QStringLiteral("saved.hlp")),
+                                   QStringLiteral("saved.hlp"));
         const Ratio save =
             ratioRounds(kRounds, plainLoad, [&] { ok = window.menu_Save_Click() && ok; });
         print("save_1mib_ms", save.workMs);
@@ -271,13 +271,15 @@ int main(int argc, char** argv)
         print("open_10mib_ms", double(opened) / 1e6);
         print("load_max_gap_ms", longestGapMs(desktop.turns, 0, opened));
         QElapsedTimer t;
-        window.CurrentFile = dir.filePath(QStringLiteral("big-saved.hlp"));
+        window.session().nameAfter(
+            dir.filePath(QStringLiteral("big-saved.hlp")),
+            QFileInfo(dir.filePath(QStringLiteral("big-saved.hlp"))).fileName());
         t.start();
         ok = window.menu_Save_Click() && ok;
         print("save_10mib_ms", double(t.nsecsElapsed()) / 1e6);
         const std::string expected =
             skyrend::encodeCp1252(skyrend::encodeHelpText(skyrend::decodeHelpText(rawOf(big))));
-        const bool same = readFile(window.CurrentFile) == QByteArray::fromStdString(expected);
+        const bool same = readFile(window.CurrentFile()) == QByteArray::fromStdString(expected);
         std::printf("roundtrip_10mib: %s\n", same ? "ok" : "MISMATCH");
         ok = ok && same;
     }

@@ -23,14 +23,11 @@ bool isModifierKey(int key)
 
 void frmMain::rEdit_Change()
 {
-    // Loading and New fill the box without it being an edit.
-    if (quietEdits_ > 0)
+    // Loading and New fill the box without it being an edit; whether the text differs from its
+    // file is the session's to say.
+    if (!session_ || session_->isQuiet())
         return;
     closeApproved_ = false; // an approval to close was for the document before this edit
-    // Edited means different from the file: undo back to the state last loaded or saved is not.
-    const bool differs = rEdit->document()->isModified();
-    if (differs != bool(IsDirty))
-        setDirty(differs);
 }
 
 void frmMain::rEdit_KeyDown(int key, Qt::KeyboardModifiers)
@@ -41,7 +38,7 @@ void frmMain::rEdit_KeyDown(int key, Qt::KeyboardModifiers)
         rEdit->setSelColor(skyrend::ColorValues[skyrend::White]);
 
     if (key == Qt::Key_Escape)
-        AbortFlag = 1;
+        session_->requestAbort();
 }
 
 void frmMain::showPageHeader()

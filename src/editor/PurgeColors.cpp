@@ -21,7 +21,7 @@ void frmMain::menu_PurgeColors_Click()
     rEdit->setSelLength(rEdit->TextLength());
     rEdit->setSelColor(skyrend::ColorValues[skyrend::White]);
     rEdit->setSelStart(caret);
-    // The confirmation promised there is no way back.
+    // The confirmation promised there is no way back, so undo cannot bring back the file's text.
     rEdit->document()->clearUndoRedoStacks();
-    setDirty(true);
+    session_->markDiffersFromFile();
 }

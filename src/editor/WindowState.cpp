@@ -2,6 +2,7 @@
 
 #include "editor/RichTextBox.h"
 #include "files/IniFile.h"
+#include "files/Settings.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -30,9 +31,8 @@ std::optional<int> intValue(const skyrend::IniFile& ini, const QString& key)
 
 } // namespace
 
-WindowState::WindowState(QMainWindow& window, RichTextBox& box,
-                         std::function<QString()> settingsFile)
-    : QObject(&window), window_(window), box_(box), settingsFile_(std::move(settingsFile)),
+WindowState::WindowState(QMainWindow& window, RichTextBox& box, const skyrend::Settings& settings)
+    : QObject(&window), window_(window), box_(box), settings_(settings),
       basePointSize_(box.font().pointSizeF() > 0 ? box.font().pointSizeF() : 9.0)
 {
     auto shortcut = [this](const QList<QKeySequence>& keys, int step) {
@@ -84,7 +84,7 @@ QRect WindowState::placed(const QRect& saved, const QList<QRect>& screens)
 
 void WindowState::restore()
 {
-    const Saved s = read(skyrend::IniFile::load(settingsFile_()));
+    const Saved s = read(settings_.read());
     if (s.geometry) {
         QList<QRect> screens;
         if (QScreen* primary = QGuiApplication::primaryScreen())
@@ -101,7 +101,7 @@ void WindowState::restore()
 
 bool WindowState::save() const
 {
-    const QString file = settingsFile_();
+    const QString file = settings_.file();
     skyrend::IniFile ini = skyrend::IniFile::load(file);
     const QRect g = window_.isMaximized() || window_.isFullScreen() ? window_.normalGeometry()
                                                                     : window_.geometry();

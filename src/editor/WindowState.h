@@ -5,6 +5,10 @@
 #include <QRect>
 
 #include <functional>
+
+namespace skyrend {
+class Settings;
+}
 #include <optional>
 
 class QAction;
@@ -28,7 +32,7 @@ public:
     static constexpr int kMinZoom = -6;
     static constexpr int kMaxZoom = 30;
 
-    WindowState(QMainWindow& window, RichTextBox& box, std::function<QString()> settingsFile);
+    WindowState(QMainWindow& window, RichTextBox& box, const skyrend::Settings& settings);
 
     // Reads what config.ini holds; values that make no sense are ignored one by one.
     static Saved read(const skyrend::IniFile& ini);
@@ -51,7 +55,7 @@ public:
 private:
     QMainWindow& window_;
     RichTextBox& box_;
-    std::function<QString()> settingsFile_;
+    const skyrend::Settings& settings_;
     qreal basePointSize_;
     int zoom_ = 0;
 };

@@ -2,7 +2,6 @@
 
 #include "document/Palette.h"
 #include "editor/EditMenu.h"
-#include "editor/InputBlocker.h"
 #include "editor/TypingColorSwatch.h"
 #include "editor/WindowState.h"
 #include "find/EditorFindSupport.h"
@@ -10,6 +9,7 @@
 #include "panels/ProblemCountLabel.h"
 #include "panels/ProblemsPanel.h"
 #include "panels/SidePanels.h"
+#include "session/SafetyNet.h"
 
 #include <QAction>
 #include <QApplication>
@@ -51,18 +51,26 @@ QFont fontOrFallback(const QString& family, qreal pointSize, QFontDatabase::Syst
 frmMain::frmMain(platform::Desktop& desktop, const QString& programFolder, QWidget* parent)
     : QMainWindow(parent), CD1(desktop, this), desktop_(desktop), programFolder_(programFolder)
 {
+    AppFolder = folderWithSeparator(
+        programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_);
+    // A folder given by the caller (tests) keeps config.ini, whatever the build's layout.
+    SettingsFolder =
+        skyrend::settingsFolder(programFolder_.isEmpty() ? skyrend::builtSettingsLayout()
+                                                         : skyrend::SettingsLayout::Portable,
+                                AppFolder);
+    settings_ = std::make_unique<skyrend::Settings>(SettingsFolder);
     createControls();
+    session_ = new session::DocumentSession(*rEdit, desktop_, CD1, *settings_, this, this);
     createMenus();
+    connectSession();
     Form_Load();
-    createSafetyNet();
-    sidePanels =
-        new panels::SidePanels(*this, *rEdit, *central_, [this] { return settingsFile(); });
+    sidePanels = new panels::SidePanels(*this, *rEdit, *central_, *settings_);
     menu_View = sidePanels->createViewMenu(*menuBar(), menu_Colors->menuAction());
     connect(sidePanels->problems, &panels::ProblemsPanel::countChanged, this,
             &frmMain::Form_Resize);
     Form_Resize();
     // Last, so that nothing made after it changes the size it restores.
-    windowState = new WindowState(*this, *rEdit, [this] { return settingsFile(); });
+    windowState = new WindowState(*this, *rEdit, *settings_);
     windowState->restore();
 }
 
@@ -120,7 +128,6 @@ void frmMain::createControls()
     connect(rEdit, &RichTextBox::KeyDown, this, &frmMain::rEdit_KeyDown);
     connect(rEdit, &RichTextBox::KeyUp, this, &frmMain::rEdit_KeyUp);
     connect(rEdit, &RichTextBox::KeyDone, this, &frmMain::showPageHeader);
-    connect(rEdit->document(), &QTextDocument::modificationChanged, this, &frmMain::rEdit_Change);
     connect(rEdit, &RichTextBox::MouseDown, this, &frmMain::rEdit_MouseDown);
     connect(rEdit, &RichTextBox::menuKeyPressed, this, [this](QPoint at) {
         if (menu_Colors->menuAction()->isEnabled())
@@ -155,6 +162,9 @@ void frmMain::createMenus()
     menu_Save->setEnabled(false);
     menu_SaveAs = item(menu_File, QStringLiteral("Save As"), &frmMain::menu_SaveAs_Click,
                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    menu_Reload = item(menu_File, QStringLiteral("Reload"), &frmMain::menu_Reload_Click,
+                       QKeySequence(Qt::Key_F5));
+    menu_Reload->setEnabled(false);
     s1a = menu_File->addSeparator();
     menu_RecentFile = menu_File->addMenu(QStringLiteral("Recent Files"));
     // At design the submenu holds the last entry, empty and disabled; the others are made at
@@ -197,13 +207,6 @@ void frmMain::createMenus()
 
 void frmMain::Form_Load()
 {
-    AppFolder = folderWithSeparator(
-        programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_);
-    // A folder given by the caller (tests) keeps config.ini, whatever the build's layout.
-    SettingsFolder =
-        skyrend::settingsFolder(programFolder_.isEmpty() ? skyrend::builtSettingsLayout()
-                                                         : skyrend::SettingsLayout::Portable,
-                                AppFolder);
     AppVersion = QStringLiteral("v.%1.%2").arg(SKYREND_VERSION_MAJOR).arg(SKYREND_VERSION_MINOR);
     BuildMenus();
     rEdit->setSelColor(skyrend::ColorValues[skyrend::Green]);
@@ -212,10 +215,76 @@ void frmMain::Form_Load()
     rEdit->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     rEdit->setLineWidth(1);
     CD1.Filter = kFilter;
-    DocTitle = QStringLiteral("Untitled%1").arg(UntitledCount);
     showTitle();
     lblCaption->setText(QStringLiteral(" :: Skyrend F1 Editor ::"));
     SavedLength = 0;
+}
+
+void frmMain::connectSession()
+{
+    using session::DocumentSession;
+    connect(session_, &DocumentSession::identityChanged, this, &frmMain::showTitle);
+    connect(session_, &DocumentSession::editedChanged, this, [this](bool edited) {
+        showTitle();
+        menu_Save->setEnabled(edited && !isBusy());
+    });
+    connect(session_, &DocumentSession::status, lblCaption, &StatusLabel::setText);
+    connect(session_, &DocumentSession::activityChanged, this, &frmMain::activityChanged);
+    connect(session_, &DocumentSession::fileRead, this, [this](const QString& path) {
+        rememberRecentFile(path);
+        LoadRecentMenu();
+        SavedLength = qint32(qMin<qsizetype>(rEdit->TextLength(), INT32_MAX));
+    });
+    connect(session_, &DocumentSession::loadCancelled, this, &frmMain::LoadRecentMenu);
+    connect(session_, &DocumentSession::fileSaved, this, [this](const QString& path, bool renamed) {
+        // The file saved under a new name is the first recent file, as a file opened is.
+        if (renamed) {
+            rememberRecentFile(path);
+            LoadRecentMenu();
+        }
+    });
+}
+
+void frmMain::activityChanged(session::DocumentSession::Activity activity)
+{
+    using Activity = session::DocumentSession::Activity;
+    const bool idle = activity == Activity::Idle;
+    // While a file is read, nothing may start another load or a save of the half-filled box.
+    const bool loading = activity == Activity::Loading;
+    menu_RecentFile->menuAction()->setEnabled(!loading);
+    menu_SaveAs->setEnabled(!loading);
+    menu_Colors->menuAction()->setEnabled(!loading);
+    menu_Save->setEnabled(idle && session_->isEdited());
+    menu_Reload->setEnabled(idle && !session_->path().isEmpty());
+    if (idle && closeWhenIdle_) {
+        closeWhenIdle_ = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+QString frmMain::CurrentFile() const
+{
+    return session_->path();
+}
+
+QString frmMain::DocTitle() const
+{
+    return session_->title();
+}
+
+qint16 frmMain::UntitledCount() const
+{
+    return qint16(session_->untitledNumber());
+}
+
+quint8 frmMain::IsDirty() const
+{
+    return session_->isEdited() ? 1 : 0;
+}
+
+quint8 frmMain::AbortFlag() const
+{
+    return session_->abortRequested() ? 1 : 0;
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
@@ -250,52 +319,23 @@ void frmMain::Form_Resize()
 
 QString frmMain::titleText() const
 {
-    return QStringLiteral("Skyrend F1 Editor ") + AppVersion + QStringLiteral(" [") + DocTitle +
-           (IsDirty ? QStringLiteral("*]") : QStringLiteral("]"));
+    return QStringLiteral("Skyrend F1 Editor ") + AppVersion + QStringLiteral(" [") + DocTitle() +
+           (IsDirty() ? QStringLiteral("*]") : QStringLiteral("]"));
 }
 
 void frmMain::showTitle()
 {
     // Qt reads "[*]" in a title as the place of its edited mark; "[*][*]" shows "[*]" itself.
     setWindowTitle(titleText().replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
+    menu_Reload->setEnabled(!isBusy() && !session_->path().isEmpty());
 }
 
 void frmMain::setDirty(bool dirty)
 {
-    const bool changed = bool(IsDirty) != dirty;
-    IsDirty = dirty ? 1 : 0;
-    // The undo history remembers where the document is the file's, so undo can come back to it.
-    if (rEdit->document()->isModified() != dirty)
-        rEdit->document()->setModified(dirty);
-    showTitle();
-    menu_Save->setEnabled(dirty);
-    if (changed)
-        emit dirtyChanged(dirty);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Busy state
-
-frmMain::BusyScope::BusyScope(frmMain& window, Activity activity)
-    : window_(window), previous_(window.activity_)
-{
-    window_.activity_ = activity;
-    if (previous_ == Activity::Idle) {
-        window_.inputBlocker_ = std::make_unique<InputBlocker>(activity == Activity::Loading);
-        qApp->installEventFilter(window_.inputBlocker_.get());
-    }
-}
-
-frmMain::BusyScope::~BusyScope()
-{
-    window_.activity_ = previous_;
-    if (previous_ != Activity::Idle)
-        return;
-    window_.inputBlocker_.reset(); // removes the filter
-    if (window_.closeWhenIdle_) {
-        window_.closeWhenIdle_ = false;
-        QMetaObject::invokeMethod(&window_, &QWidget::close, Qt::QueuedConnection);
-    }
+    if (dirty)
+        session_->markDiffersFromFile();
+    else
+        session_->markSaved();
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
@@ -304,8 +344,8 @@ void frmMain::closeEvent(QCloseEvent* event)
         // A load stops at once (nothing was edited); a save finishes first. Either way the
         // window closes when the command is over.
         closeWhenIdle_ = true;
-        if (activity_ == Activity::Loading)
-            AbortFlag = 1;
+        if (session_->activity() == session::DocumentSession::Activity::Loading)
+            session_->requestAbort(true);
         event->ignore();
         return;
     }
@@ -320,8 +360,8 @@ void frmMain::commitData(QSessionManager& manager)
 {
     if (isBusy()) {
         closeWhenIdle_ = true;
-        if (activity_ == Activity::Loading) {
-            AbortFlag = 1;
+        if (session_->activity() == session::DocumentSession::Activity::Loading) {
+            session_->requestAbort(true);
             closeApproved_ = true;
         }
         return;
@@ -346,4 +386,15 @@ void frmMain::dropEvent(QDropEvent* event)
         return;
     event->acceptProposedAction();
     openDroppedFiles(event->mimeData()->urls());
+}
+
+void frmMain::recoverAtStart()
+{
+    session_->offerRecoveryAtStart();
+}
+
+bool frmMain::mayOverwrite(const QString& path)
+{
+    session::SafetyNet* net = session_->safetyNet();
+    return !net || net->mayOverwrite(path);
 }

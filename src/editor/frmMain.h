@@ -2,9 +2,11 @@
 
 #include "editor/RichTextBox.h"
 #include "editor/StatusLabel.h"
+#include "files/Settings.h"
 #include "files/SettingsFolder.h"
 #include "platform/CommonDialog.h"
 #include "platform/Desktop.h"
+#include "session/DocumentSession.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -15,7 +17,6 @@
 class QAction;
 class QMenu;
 class QSessionManager;
-class InputBlocker;
 namespace skyrend {
 class HelpFileReader;
 }
@@ -26,16 +27,17 @@ namespace find {
 class EditorFindSupport;
 class FindBar;
 } // namespace find
-class SafetyNet;
 namespace panels {
 class SidePanels;
 }
 
-// The main window. Its handlers live beside their subsystems:
+// The main window: it shows the document session and wires the parts together. Its handlers
+// keep their names and live beside their subsystems; those about the document forward to the
+// session (src/session):
 //   editor/   frmMain.cpp (start-up, layout, title), EditBoxHandlers.cpp, ColorText.cpp,
 //             TagWriter.cpp, PurgeColors.cpp, ColorMenus.cpp
 //   files/    OpenFile.cpp, FileCommands.cpp, RecentMenu.cpp
-//   dialogs/  HelpText.cpp, AboutAndConfig.cpp
+//   dialogs/  HelpText.cpp, frmAbout.cpp, frmConfig.cpp
 class frmMain : public QMainWindow {
     Q_OBJECT
 
@@ -47,15 +49,20 @@ public:
     ~frmMain() override;
 
     // ---- Document state ------------------------------------------------------------------
+    // The program's folder and version. The document's own state lives in its session; the
+    // names below read it there.
     QString AppFolder;      // ends with the platform's separator
     QString SettingsFolder; // where config.ini lives, ends with "/"
     QString AppVersion;     // "v.1.2"
-    QString CurrentFile;
-    QString DocTitle;
-    qint16 UntitledCount = 0;
-    quint8 IsDirty = 0;
-    quint8 AbortFlag = 0;
+    QString CurrentFile() const;
+    QString DocTitle() const;
+    qint16 UntitledCount() const;
+    quint8 IsDirty() const;
+    quint8 AbortFlag() const;
     qint32 SavedLength = 0;
+
+    session::DocumentSession& session() { return *session_; }
+    const skyrend::Settings& settings() const { return *settings_; }
 
     // ---- Controls --------------------------------------------------------------------------
     RichTextBox* rEdit = nullptr;
@@ -67,6 +74,7 @@ public:
     QAction* menu_Open = nullptr;
     QAction* menu_Save = nullptr;
     QAction* menu_SaveAs = nullptr;
+    QAction* menu_Reload = nullptr;
     QAction* s1a = nullptr;
     QMenu* menu_RecentFile = nullptr;
     std::array<QAction*, 5> menu_Recent{};
@@ -103,7 +111,8 @@ public:
     QString titleText() const;
     // Shows titleText() as the window title, a "[*]" in the name included.
     void showTitle();
-    // Marks the document edited or not, and brings the title and Save up to date.
+    // Marks the document as differing from its file (true), or as its file's (false: only what
+    // has just been read or written is).
     void setDirty(bool dirty);
     static QString folderWithSeparator(const QString& folder);
     // Design sizes are in twips; these convert at the screen's real DPI.
@@ -123,8 +132,6 @@ public:
     void colorText(const QString& text, RichTextBox* target);
     // The same for a file read in pieces (its bytes, not decoded yet).
     void colorText(skyrend::HelpFileReader& reader, RichTextBox* target);
-    // Loading and saving let the event loop run at least this often.
-    int SliceMilliseconds = 30; // a slice and what follows it stay under 50 ms
     // The colorizer's progress for character k (0-based) of m, rounded half to even.
     static int phase2Percent(std::size_t k, std::size_t m);
     // The save's progress figure: general notation, 15 significant digits, the user's locale.
@@ -145,6 +152,8 @@ public:
     void menu_Open_Click();
     // True when the document was written under the chosen name.
     bool menu_SaveAs_Click();
+    // File, Reload: reads the file again, asking first when there are edits.
+    void menu_Reload_Click();
     void menu_Recent_Click(int index);
     void menu_Exit_Click();
     // False when the user cancelled the close.
@@ -161,26 +170,14 @@ public:
     void menu_About_Click();
     void menu_Config_Click();
 
-    // ---- Safety net (safety/SafetyWiring.cpp) ----------------------------------------------
+    // ---- Safety net ---------------------------------------------------------------------------
     // Offers the newest recovery copy an editor that did not exit cleanly left behind.
     void recoverAtStart();
     // Asked before Save writes over `path`: false when it changed on disk and the user declines.
     bool mayOverwrite(const QString& path);
 
     // A load or save is running: input is refused until it ends.
-    bool isBusy() const { return activity_ != Activity::Idle; }
-
-signals:
-    // For the parts that observe the document (side panels, recovery, the file watcher).
-    void dirtyChanged(bool dirty);
-    // A file was read into the box (not emitted when the load was aborted).
-    void fileLoaded(const QString& path);
-    // The document was written to `path`.
-    void fileSaved(const QString& path);
-    // New emptied the box: an untitled document.
-    void documentCleared();
-    // "Save?" was answered No: the unsaved edits are dropped on purpose.
-    void editsDiscarded();
+    bool isBusy() const { return session_->isBusy(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -189,34 +186,11 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    enum class Activity { Idle, Loading, Saving };
-    friend class BusyScope;
-    class BusyScope {
-    public:
-        BusyScope(frmMain& window, Activity activity);
-        ~BusyScope();
-        BusyScope(const BusyScope&) = delete;
-        BusyScope& operator=(const BusyScope&) = delete;
-
-    private:
-        frmMain& window_;
-        Activity previous_;
-    };
-    // Changes the program makes to the box that are not the user's edits (loading, New).
-    class QuietEdits {
-    public:
-        explicit QuietEdits(frmMain& window) : window_(window) { ++window_.quietEdits_; }
-        ~QuietEdits() { --window_.quietEdits_; }
-        QuietEdits(const QuietEdits&) = delete;
-        QuietEdits& operator=(const QuietEdits&) = delete;
-
-    private:
-        frmMain& window_;
-    };
-
     void createControls();
     void createMenus();
-    void createSafetyNet();
+    void connectSession();
+    // The menus that follow the session's state.
+    void activityChanged(session::DocumentSession::Activity activity);
     // Asks about unsaved edits before the document is replaced or the window closes. True
     // when the command may go on (No, or Yes and the file was written).
     bool confirmDiscard();
@@ -226,16 +200,13 @@ private:
     void rememberRecentFile(const QString& path);
     // Takes the path out of the recent list in config.ini; the entries after it move up.
     void forgetRecentFile(const QString& path);
-    bool saveTo(const QString& path);
 
     platform::Desktop& desktop_;
     QString programFolder_;
+    std::unique_ptr<skyrend::Settings> settings_;
     QWidget* central_ = nullptr;
-    Activity activity_ = Activity::Idle;
-    std::unique_ptr<InputBlocker> inputBlocker_;
+    session::DocumentSession* session_ = nullptr; // a child object
     std::unique_ptr<find::EditorFindSupport> findSupport_;
-    int quietEdits_ = 0;
-    bool closeWhenIdle_ = false;     // a close came while busy
-    bool closeApproved_ = false;     // the session's end already asked about unsaved edits
-    SafetyNet* safetyNet_ = nullptr; // a child object
+    bool closeWhenIdle_ = false; // a close came while busy
+    bool closeApproved_ = false; // the session's end already asked about unsaved edits
 };

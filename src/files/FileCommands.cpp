@@ -11,29 +11,7 @@
 
 bool frmMain::confirmDiscard()
 {
-    if (!IsDirty)
-        return true;
-    const platform::Button answer = platform::showMessage(
-        desktop_, this, QStringLiteral("You have edited this file since last save, save?"),
-        QStringLiteral("Save?"), platform::Icon::Information, platform::Buttons::YesNoCancel,
-        platform::Button::Yes);
-    switch (answer) {
-    case platform::Button::No:
-        emit editsDiscarded();
-        return true;
-    case platform::Button::Yes: {
-        const QString proposed = CD1.FileName;
-        CD1.FileName.clear();
-        // Edits the user asked to keep are never dropped: no file written, no going on, and
-        // everything as after Cancel.
-        if (menu_Save_Click())
-            return true;
-        CD1.FileName = proposed;
-        return false;
-    }
-    default:
-        return false;
-    }
+    return session_->confirmDiscard();
 }
 
 void frmMain::menu_New_Click()
@@ -41,19 +19,7 @@ void frmMain::menu_New_Click()
     if (isBusy() || !confirmDiscard())
         return;
     CD1.FileName.clear();
-    {
-        QuietEdits quiet(*this);
-        rEdit->setText(QString());
-        rEdit->setSelStart(0);
-        rEdit->setSelColor(skyrend::ColorValues[skyrend::White]);
-    }
-    CurrentFile.clear();
-    if (UntitledCount < 32767)
-        ++UntitledCount;
-    DocTitle = QStringLiteral("Untitled%1").arg(UntitledCount);
-    setDirty(false);
-    lblCaption->setText(QString());
-    emit documentCleared();
+    session_->newDocument();
 }
 
 void frmMain::menu_Open_Click()
@@ -68,37 +34,12 @@ void frmMain::menu_Open_Click()
 
 bool frmMain::menu_SaveAs_Click()
 {
-    if (isBusy())
-        return false;
-    CD1.DialogTitle = QStringLiteral("Save File As");
-    // The dialog proposes the document's own file; cancelled, it keeps the name it had.
-    const QString lastName = CD1.FileName;
-    if (!CurrentFile.isEmpty())
-        CD1.FileName = CurrentFile;
-    if (!CD1.ShowSave()) {
-        CD1.FileName = lastName;
-        return false;
-    }
+    return session_->saveAs();
+}
 
-    const QString oldFile = CurrentFile;
-    const QString oldTitle = DocTitle;
-    const bool wasDirty = IsDirty;
-    CurrentFile = CD1.FileName;
-    DocTitle = CD1.FileTitle();
-    setDirty(false);
-    menu_Save->setEnabled(true);
-    if (menu_Save_Click()) {
-        // The file saved is the first recent file, as a file opened is.
-        rememberRecentFile(CurrentFile);
-        LoadRecentMenu();
-        return true;
-    }
-
-    // Not written: the document keeps its old name, file and edited state.
-    CurrentFile = oldFile;
-    DocTitle = oldTitle;
-    setDirty(wasDirty);
-    return false;
+void frmMain::menu_Reload_Click()
+{
+    session_->reload();
 }
 
 void frmMain::menu_Recent_Click(int index)
@@ -142,7 +83,7 @@ bool frmMain::Form_QueryUnload()
 bool frmMain::sessionEnding(bool mayAsk)
 {
     // Without leave to ask, the session ends whatever we answer.
-    if (IsDirty && mayAsk && !confirmDiscard())
+    if (IsDirty() && mayAsk && !confirmDiscard())
         return false;
     // The answer holds for the document as it is now; the next edit withdraws it (rEdit_Change),
     // should the session's end be called off elsewhere.

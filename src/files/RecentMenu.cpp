@@ -50,7 +50,7 @@ void frmMain::rememberRecentFile(const QString& path)
 {
     if (!canRememberPath(path))
         return;
-    skyrend::IniFile ini = skyrend::IniFile::load(settingsFile());
+    skyrend::IniFile ini = settings_->read();
     RecentList before;
     for (int i = 0; i < 5; ++i)
         before[i] = ini.value(kSection, keyOf(i));
@@ -60,12 +60,12 @@ void frmMain::rememberRecentFile(const QString& path)
         if (!ini.setValue(kSection, keyOf(i), after[i]))
             return;
     // One write for the five keys; a failure leaves config.ini as it was, without a word.
-    ini.save(settingsFile());
+    settings_->write(ini);
 }
 
 void frmMain::forgetRecentFile(const QString& path)
 {
-    skyrend::IniFile ini = skyrend::IniFile::load(settingsFile());
+    skyrend::IniFile ini = settings_->read();
     RecentList after;
     int n = 0;
     for (int i = 0; i < 5; ++i) {
@@ -79,12 +79,12 @@ void frmMain::forgetRecentFile(const QString& path)
     for (int i = 0; i < 5; ++i)
         if (!ini.setValue(kSection, keyOf(i), after[i]))
             return;
-    ini.save(settingsFile());
+    settings_->write(ini);
 }
 
 void frmMain::LoadRecentMenu()
 {
-    const skyrend::IniFile ini = skyrend::IniFile::load(settingsFile());
+    const skyrend::IniFile ini = settings_->read();
     for (int i = 0; i < 5; ++i) {
         QAction*& item = menu_Recent[i];
         if (!item) {
@@ -117,6 +117,6 @@ void frmMain::LoadRecentMenu()
 
 void frmMain::menu_ResetList_Click()
 {
-    skyrend::WriteINI(kSection, std::nullopt, std::nullopt, settingsFile());
+    skyrend::WriteINI(kSection, std::nullopt, std::nullopt, settings_->file());
     LoadRecentMenu();
 }

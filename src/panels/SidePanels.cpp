@@ -2,6 +2,7 @@
 
 #include "editor/RichTextBox.h"
 #include "files/IniFile.h"
+#include "files/Settings.h"
 #include "panels/PageListModel.h"
 #include "panels/PagesPanel.h"
 #include "panels/ProblemCountLabel.h"
@@ -25,8 +26,8 @@ const QString kProblemsKey = QStringLiteral("Problems");
 } // namespace
 
 SidePanels::SidePanels(QMainWindow& window, RichTextBox& box, QWidget& statusArea,
-                       std::function<QString()> settingsFile)
-    : QObject(&window), window_(window), box_(box), settingsFile_(std::move(settingsFile))
+                       const skyrend::Settings& settings)
+    : QObject(&window), window_(window), box_(box), settings_(settings)
 {
     pages = new PagesPanel(box_, &window_);
     problems = new ProblemsPanel(
@@ -37,8 +38,8 @@ SidePanels::SidePanels(QMainWindow& window, RichTextBox& box, QWidget& statusAre
     window_.addDockWidget(Qt::BottomDockWidgetArea, problems);
 
     // Shown at first start: Pages; Problems when asked for.
-    const bool firstStart = !QFileInfo::exists(settingsFile_());
-    const skyrend::IniFile ini = skyrend::IniFile::load(settingsFile_());
+    const bool firstStart = !QFileInfo::exists(settings_.file());
+    const skyrend::IniFile ini = settings_.read();
     const QString pagesShown = ini.value(kSection, kPagesKey);
     const QString problemsShown = ini.value(kSection, kProblemsKey);
     shown_[kPagesKey] = pagesShown != QStringLiteral("0");
@@ -121,7 +122,7 @@ void SidePanels::remember(const QString& key, bool shown)
         return;
     shown_[key] = shown;
     skyrend::WriteINI(kSection, key, shown ? QStringLiteral("1") : QStringLiteral("0"),
-                      settingsFile_());
+                      settings_.file());
 }
 
 } // namespace panels

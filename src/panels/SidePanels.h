@@ -6,6 +6,10 @@
 
 #include <functional>
 
+namespace skyrend {
+class Settings;
+}
+
 class QAction;
 class QMainWindow;
 class QMenu;
@@ -32,7 +36,7 @@ public:
 
     // `statusArea` is the widget the problem count is placed in.
     SidePanels(QMainWindow& window, RichTextBox& box, QWidget& statusArea,
-               std::function<QString()> settingsFile);
+               const skyrend::Settings& settings);
 
     // A "View" menu with the panels and page navigation, put into `bar` before `before`.
     QMenu* createViewMenu(QMenuBar& bar, QAction* before);
@@ -55,7 +59,7 @@ private:
 
     QMainWindow& window_;
     RichTextBox& box_;
-    std::function<QString()> settingsFile_;
+    const skyrend::Settings& settings_;
     QTimer timer_;
     bool pagesStale_ = true;     // changed while the Pages panel was hidden
     QHash<QString, bool> shown_; // as config.ini has it, or the defaults

@@ -58,15 +58,15 @@ bool waitForInput(int fd)
 // without reading on through an endless file.
 ReadResult readToEnd(int fd, std::size_t maxBytes, std::size_t expected)
 {
-    const std::size_t cap =
-        maxBytes == std::numeric_limits<std::size_t>::max() ? maxBytes : maxBytes + 1;
+    // Whole pieces only, even past the limit: some kernel files (/proc/self/pagemap) refuse a
+    // read of an odd size, which would hide that they are too large.
     constexpr std::size_t kChunk = 1 << 16;
     ReadResult r;
     if (expected <= maxBytes)
         r.bytes.reserve(expected);
     std::size_t size = 0;
-    while (size < cap) {
-        const std::size_t want = std::min(kChunk, cap - size);
+    while (size <= maxBytes) {
+        const std::size_t want = kChunk;
         r.bytes.resize(size + want);
         const ssize_t got = ::read(fd, r.bytes.data() + size, want);
         if (got < 0) {

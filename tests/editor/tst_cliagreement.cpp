@@ -87,9 +87,10 @@ private slots:
         QCOMPARE(colorLetters(skyrend::colorsOf({read.text, skyrend::colorsAfterReload(read)})),
                  colorLetters(f.colors()));
 
-        f.w().CurrentFile = f.path(QStringLiteral("out.hlp"));
+        f.w().session().nameAfter(f.path(QStringLiteral("out.hlp")),
+                                  QFileInfo(f.path(QStringLiteral("out.hlp"))).fileName());
         QVERIFY(f.w().menu_Save_Click());
-        QCOMPARE(f.readFile(f.w().CurrentFile), normalized);
+        QCOMPARE(f.readFile(f.w().CurrentFile()), normalized);
     }
 };
 

@@ -62,7 +62,7 @@ private slots:
         QCOMPARE(f.edit().Text(), QStringLiteral("go ") + token + QStringLiteral(" here"));
         QCOMPARE(f.edit().SelStart(), 3 + token.size());
         QCOMPARE(f.edit().SelLength(), 0);
-        QCOMPARE(f.w().IsDirty, quint8(1));
+        QCOMPARE(f.w().IsDirty(), quint8(1));
     }
 
     void aColourColoursTheWholeSelectionInOneUndoStep()
@@ -73,7 +73,7 @@ private slots:
         f.edit().setSelLength(4); // "b", the line break, "c"
         f.w().menu_Color[skyrend::Pink]->trigger();
         QCOMPARE(colorLetters(f.colors()), QStringLiteral("GGGGGppppG"));
-        QCOMPARE(f.w().IsDirty, quint8(1));
+        QCOMPARE(f.w().IsDirty(), quint8(1));
         QTest::keyClick(f.w().rEdit, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(colorLetters(f.colors()), QStringLiteral("GGGGGGGGGG"));
         QTest::keyClick(f.w().rEdit, Qt::Key_Y, Qt::ControlModifier);

@@ -76,7 +76,7 @@ private slots:
         f.open(file);
         QCOMPARE(f.edit().Text(), text);
         QCOMPARE(colorLetters(f.colors()), colors);
-        QCOMPARE(f.w().IsDirty, quint8(0));
+        QCOMPARE(f.w().IsDirty(), quint8(0));
         QVERIFY(!f.w().windowTitle().endsWith(QStringLiteral("*]")));
         VERIFY_NO_UNEXPECTED_BOXES(f);
     }
@@ -118,7 +118,7 @@ private slots:
     void slicesShowProgressAndTheTextSoFar()
     {
         WindowFixture f;
-        f.w().SliceMilliseconds = 0; // yield after every piece
+        f.w().session().sliceMilliseconds = 0; // yield after every piece
         QByteArray file("#H\r\n");
         for (int i = 0; i < 400; ++i)
             file += (i % 2 ? "%Rab" : "%Ycd");
@@ -168,7 +168,7 @@ private slots:
     void decodingABigFileLetsTheWindowRun()
     {
         WindowFixture f;
-        f.w().SliceMilliseconds = 0;
+        f.w().session().sliceMilliseconds = 0;
         QByteArray file("#Big\r\n");
         while (file.size() < 400'000)
             file += "%Rred %Ggreen\r\n";
@@ -196,7 +196,7 @@ private slots:
     void escapeDuringColouringAborts()
     {
         WindowFixture f;
-        f.w().SliceMilliseconds = 0;
+        f.w().session().sliceMilliseconds = 0;
         const QByteArray file = manyRuns();
         f.desktop.onYield = [&f](int n) {
             if (n == 2)
@@ -211,10 +211,10 @@ private slots:
         QCOMPARE(box.icon, platform::Icon::Information);
         QCOMPARE(box.buttons, platform::Buttons::Ok);
         QCOMPARE(f.edit().Text(), QString());
-        QCOMPARE(f.w().DocTitle, QStringLiteral("Untitled1"));
-        QVERIFY(f.w().CurrentFile.isEmpty());
-        QCOMPARE(f.w().IsDirty, quint8(0));
-        QCOMPARE(f.w().AbortFlag, quint8(1));
+        QCOMPARE(f.w().DocTitle(), QStringLiteral("Untitled1"));
+        QVERIFY(f.w().CurrentFile().isEmpty());
+        QCOMPARE(f.w().IsDirty(), quint8(0));
+        QCOMPARE(f.w().AbortFlag(), quint8(1));
         QCOMPARE(f.w().lblCaption->text(), QString());
         QCOMPARE(f.w().windowTitle(), QStringLiteral("Skyrend F1 Editor v.1.2 [Untitled1]"));
         // The file that did not load is not among the recent files.
@@ -241,7 +241,7 @@ private slots:
     void typingAndShortcutsAreRefusedWhileLoading()
     {
         WindowFixture f;
-        f.w().SliceMilliseconds = 0;
+        f.w().session().sliceMilliseconds = 0;
         const QByteArray file = manyRuns();
         f.desktop.onYield = [&f](int n) {
             if (n != 2)
@@ -254,8 +254,8 @@ private slots:
         const QString path = f.open(file);
         QVERIFY(!f.edit().Text().contains(QStringLiteral("zz")));
         QCOMPARE(f.edit().TextLength(), qsizetype(4 + 600));
-        QCOMPARE(f.w().CurrentFile, path);
-        QCOMPARE(f.w().IsDirty, quint8(0));
+        QCOMPARE(f.w().CurrentFile(), path);
+        QCOMPARE(f.w().IsDirty(), quint8(0));
         QVERIFY(f.w().menu_Colors->isHidden());
         VERIFY_NO_UNEXPECTED_BOXES(f);
         // Input works again afterwards.
@@ -266,7 +266,7 @@ private slots:
     void closingWhileLoadingStopsAndClosesWithoutAsking()
     {
         WindowFixture f;
-        f.w().SliceMilliseconds = 0;
+        f.w().session().sliceMilliseconds = 0;
         const QByteArray file = manyRuns();
         f.desktop.onYield = [&f](int n) {
             if (n == 2)

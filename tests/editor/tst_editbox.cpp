@@ -71,7 +71,7 @@ private slots:
         f.type(keys);
         QCOMPARE(f.edit().Text(), text);
         QCOMPARE(colorLetters(f.colors()), colors);
-        QCOMPARE(f.w().IsDirty, quint8(1));
+        QCOMPARE(f.w().IsDirty(), quint8(1));
     }
 
     void movingOntoATagPairTurnsItIntoTheTypingColour()
@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(f.edit().SelStart(), 2);
         f.type(QStringLiteral("x"));
         QCOMPARE(f.colorAt(2), pal::G);
-        QCOMPARE(f.w().IsDirty, quint8(1));
+        QCOMPARE(f.w().IsDirty(), quint8(1));
     }
 
     void undoAfterATypedTagGoesBackBeforeThePercent()
@@ -212,21 +212,21 @@ private slots:
         f.open(QByteArray("#T\r\nx"));
         f.edit().setSelStart(5);
         f.type(QStringLiteral("yz"));
-        QCOMPARE(f.w().IsDirty, quint8(1));
+        QCOMPARE(f.w().IsDirty(), quint8(1));
         QTest::keyClick(f.w().rEdit, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.edit().Text(), QStringLiteral("#T\r\nx"));
-        QCOMPARE(f.w().IsDirty, quint8(0));
+        QCOMPARE(f.w().IsDirty(), quint8(0));
         QVERIFY(!f.w().menu_Save->isEnabled());
         QVERIFY(!f.w().windowTitle().endsWith(QStringLiteral("*]")));
         QTest::keyClick(f.w().rEdit, Qt::Key_Y, Qt::ControlModifier);
-        QCOMPARE(f.w().IsDirty, quint8(1));
+        QCOMPARE(f.w().IsDirty(), quint8(1));
         QVERIFY(f.w().menu_Save->isEnabled());
         QVERIFY(f.w().menu_Save_Click());
-        QCOMPARE(f.w().IsDirty, quint8(0));
+        QCOMPARE(f.w().IsDirty(), quint8(0));
         QTest::keyClick(f.w().rEdit, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(f.w().IsDirty, quint8(1));
+        QCOMPARE(f.w().IsDirty(), quint8(1));
         QTest::keyClick(f.w().rEdit, Qt::Key_Y, Qt::ControlModifier);
-        QCOMPARE(f.w().IsDirty, quint8(0));
+        QCOMPARE(f.w().IsDirty(), quint8(0));
         f.w().menu_New_Click(); // asks nothing: the document is its file
         VERIFY_NO_UNEXPECTED_BOXES(f);
     }
@@ -268,7 +268,7 @@ private slots:
     {
         WindowFixture f;
         QTest::keyClick(f.w().rEdit, Qt::Key_Escape);
-        QCOMPARE(f.w().AbortFlag, quint8(1));
+        QCOMPARE(f.w().AbortFlag(), quint8(1));
     }
 
     // Save is on exactly while the document differs from its file.
@@ -279,7 +279,7 @@ private slots:
         QVERIFY(!f.w().menu_Save->isEnabled());
         QTest::keyClick(f.w().rEdit, Qt::Key_Right);
         QVERIFY(!f.w().menu_Save->isEnabled());
-        QCOMPARE(f.w().IsDirty, quint8(0));
+        QCOMPARE(f.w().IsDirty(), quint8(0));
     }
 
     void everyUserChangeMarksTheDocumentEdited_data()
@@ -300,7 +300,7 @@ private slots:
             f.edit().setSelStart(7);
             f.type(QStringLiteral("z"));
             QVERIFY(f.w().menu_Save_Click());
-            QCOMPARE(f.w().IsDirty, quint8(0));
+            QCOMPARE(f.w().IsDirty(), quint8(0));
             QTest::keyClick(f.w().rEdit, Qt::Key_Z, Qt::ControlModifier);
         } else {
             f.edit().setSelStart(4);
@@ -316,7 +316,7 @@ private slots:
                 f.type(QStringLiteral("a"));
             }
         }
-        QCOMPARE(f.w().IsDirty, quint8(1));
+        QCOMPARE(f.w().IsDirty(), quint8(1));
         QCOMPARE(f.w().windowTitle(), QStringLiteral("Skyrend F1 Editor v.1.2 [Commands.hlp*]"));
         QVERIFY(f.w().menu_Save->isEnabled());
         // Closing now asks.
@@ -326,7 +326,7 @@ private slots:
         QCOMPARE(f.desktop.boxes[0].box.text,
                  QStringLiteral("You have edited this file since last save, save?"));
         QVERIFY(f.w().isVisible());
-        QCOMPARE(f.w().CurrentFile, path);
+        QCOMPARE(f.w().CurrentFile(), path);
         VERIFY_NO_UNEXPECTED_BOXES(f);
     }
 
@@ -336,7 +336,7 @@ private slots:
         f.open(QByteArray("#T\r\nabc"));
         f.edit().setSelStart(5);
         f.w().menu_Color[skyrend::Yellow]->trigger();
-        QCOMPARE(f.w().IsDirty, quint8(0));
+        QCOMPARE(f.w().IsDirty(), quint8(0));
         QVERIFY(!f.w().windowTitle().endsWith(QStringLiteral("*]")));
         f.type(QStringLiteral("y"));
         QCOMPARE(f.colorAt(5), pal::Y);

@@ -161,7 +161,7 @@ private slots:
         QByteArray big("#Page\r\n");
         for (int i = 0; i < 40000; ++i)
             big += "%Rline %Gof %Btext\r\n";
-        f.w().SliceMilliseconds = 1;
+        f.w().session().sliceMilliseconds = 1;
         f.open(big);
         QVERIFY(tried);
         QVERIFY(f.desktop.inputsShown.isEmpty());

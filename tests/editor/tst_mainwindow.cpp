@@ -28,10 +28,10 @@ private slots:
         QCOMPARE(f.w().windowTitle(), QStringLiteral("Skyrend F1 Editor v.1.2 [Untitled0]"));
         QCOMPARE(f.w().lblCaption->text(), QStringLiteral(" :: Skyrend F1 Editor ::"));
         QCOMPARE(f.w().AppVersion, QStringLiteral("v.1.2"));
-        QCOMPARE(f.w().DocTitle, QStringLiteral("Untitled0"));
-        QCOMPARE(f.w().IsDirty, quint8(0));
+        QCOMPARE(f.w().DocTitle(), QStringLiteral("Untitled0"));
+        QCOMPARE(f.w().IsDirty(), quint8(0));
         QCOMPARE(f.w().SavedLength, 0);
-        QVERIFY(f.w().CurrentFile.isEmpty());
+        QVERIFY(f.w().CurrentFile().isEmpty());
         QCOMPARE(f.w().AppFolder, f.dir.path() + QLatin1Char('/'));
         QCOMPARE(f.w().settingsFile(), f.dir.path() + QStringLiteral("/config.ini"));
         QCOMPARE(f.w().CD1.Filter,
@@ -91,12 +91,14 @@ private slots:
         for (QAction* a : w.menu_File->actions())
             file << (a->isSeparator() ? QStringLiteral("-") : a->text()) +
                         (a->isVisible() ? QString() : QStringLiteral(" (hidden)"));
-        QCOMPARE(file, QStringList({"New", "Open", "Save", "Save As", "-", "Recent Files",
+        QCOMPARE(file, QStringList({"New", "Open", "Save", "Save As", "Reload", "-", "Recent Files",
                                     "- (hidden)", "Configuration (hidden)", "-", "E&xit"}));
         QCOMPARE(w.menu_New->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
         QCOMPARE(w.menu_Open->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
         QCOMPARE(w.menu_Save->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
         QCOMPARE(w.menu_SaveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+        QCOMPARE(w.menu_Reload->shortcut(), QKeySequence(QStringLiteral("F5")));
+        QVERIFY(!w.menu_Reload->isEnabled()); // nothing to read again in an untitled document
         QCOMPARE(w.menu_Exit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
         QVERIFY(!w.menu_Save->isEnabled());
 

@@ -40,7 +40,7 @@ private slots:
         if (purges) {
             // The header line stays Green: the file cannot hold it in another colour.
             QCOMPARE(colorLetters(f.colors()), QString(4, u'G') + QString(before.size() - 4, u'W'));
-            QCOMPARE(f.w().IsDirty, quint8(1));
+            QCOMPARE(f.w().IsDirty(), quint8(1));
             QCOMPARE(f.w().windowTitle(),
                      QStringLiteral("Skyrend F1 Editor v.1.2 [Commands.hlp*]"));
             // The caret stays where it was; the selection is gone; there is no way back.
@@ -49,7 +49,7 @@ private slots:
             QVERIFY(!f.edit().document()->isUndoAvailable());
         } else {
             QCOMPARE(colorLetters(f.colors()), before);
-            QCOMPARE(f.w().IsDirty, quint8(0));
+            QCOMPARE(f.w().IsDirty(), quint8(0));
             QCOMPARE(f.edit().SelLength(), 3);
         }
         VERIFY_NO_UNEXPECTED_BOXES(f);
@@ -60,7 +60,7 @@ private slots:
         WindowFixture f;
         f.desktop.answerInput(QStringLiteral("YES"));
         f.w().menu_PurgeColors_Click();
-        QCOMPARE(f.w().IsDirty, quint8(1));
+        QCOMPARE(f.w().IsDirty(), quint8(1));
         QVERIFY(f.w().windowTitle().endsWith(QStringLiteral("[Untitled0*]")));
         f.type(QStringLiteral("a"));
         QCOMPARE(colorLetters(f.colors()), QStringLiteral("W"));

@@ -150,7 +150,7 @@ private slots:
         QCOMPARE(f.w().lblCaption->text() ==
                      QStringLiteral("Coloring This Line Makes No Difference."),
                  told);
-        QCOMPARE(bool(f.w().IsDirty), !told);
+        QCOMPARE(bool(f.w().IsDirty()), !told);
     }
 };
 

@@ -79,7 +79,7 @@ private slots:
         if (!hasHeaderLine(text))
             f.desktop.answer(Button::Ok);
         QVERIFY(f.w().menu_Save_Click());
-        QCOMPARE(f.readFile(f.w().CurrentFile), file);
+        QCOMPARE(f.readFile(f.w().CurrentFile()), file);
         if (!hasHeaderLine(text)) {
             QCOMPARE(f.desktop.boxes.size(), 1);
             const platform::MessageBox box = f.desktop.boxes[0].box;
@@ -136,15 +136,15 @@ private slots:
         f.fill(QStringLiteral("#T\r\nabc"), QStringLiteral("GGGGRRR"));
         f.edit().setSelStart(5);
         f.edit().setSelLength(2);
-        QVERIFY(f.w().IsDirty);
+        QVERIFY(f.w().IsDirty());
         QStringList seen;
         connect(f.w().lblCaption, &StatusLabel::textChanged, this,
                 [&seen](const QString& t) { seen << t; });
         QVERIFY(f.w().menu_Save_Click());
-        const QString file = QStringLiteral("File [") + f.w().CurrentFile + QStringLiteral("] ");
+        const QString file = QStringLiteral("File [") + f.w().CurrentFile() + QStringLiteral("] ");
         QCOMPARE(seen, QStringList({file + QStringLiteral("100% Saved."),
                                     file + QStringLiteral("Saved.")}));
-        QCOMPARE(f.w().IsDirty, quint8(0));
+        QCOMPARE(f.w().IsDirty(), quint8(0));
         QCOMPARE(f.w().windowTitle(), QStringLiteral("Skyrend F1 Editor v.1.2 [doc.hlp]"));
         QVERIFY(!f.w().menu_Save->isEnabled());
         // The caret is back where the selection started; nothing is selected.
@@ -172,7 +172,7 @@ private slots:
     void progressIsShownPerSliceAndInputWaits()
     {
         WindowFixture f;
-        f.w().SliceMilliseconds = 0;
+        f.w().session().sliceMilliseconds = 0;
         QString text = QStringLiteral("#T");
         for (int i = 0; i < 500; ++i)
             text += QStringLiteral("\r\nline");
@@ -195,14 +195,14 @@ private slots:
         QVERIFY(progress.size() > 2);
         QVERIFY(progress.last().endsWith(QStringLiteral(" 100% Saved.")));
         QCOMPARE(f.edit().Text(), text);
-        QCOMPARE(f.readFile(f.w().CurrentFile), text.toLatin1() + "\r\n");
+        QCOMPARE(f.readFile(f.w().CurrentFile()), text.toLatin1() + "\r\n");
         VERIFY_NO_UNEXPECTED_BOXES(f);
     }
 
     void closingWhileSavingWaitsForTheSave()
     {
         WindowFixture f;
-        f.w().SliceMilliseconds = 0;
+        f.w().session().sliceMilliseconds = 0;
         QString text = QStringLiteral("#T");
         for (int i = 0; i < 500; ++i)
             text += QStringLiteral("\r\nline");
@@ -214,7 +214,7 @@ private slots:
         QVERIFY(f.w().menu_Save_Click());
         QVERIFY(f.w().isVisible()); // the save finished first
         QTRY_VERIFY(!f.w().isVisible());
-        QVERIFY(f.readFile(f.w().CurrentFile).startsWith("#T\r\n%Rline"));
+        QVERIFY(f.readFile(f.w().CurrentFile()).startsWith("#T\r\n%Rline"));
         VERIFY_NO_UNEXPECTED_BOXES(f);
     }
 
@@ -248,7 +248,7 @@ private slots:
             f.writeFile(QStringLiteral("ro/doc.hlp"), "old\r\n");
             QFile::setPermissions(f.path(QStringLiteral("ro")), QFile::ReadOwner | QFile::ExeOwner);
         }
-        f.w().CurrentFile = target;
+        f.w().session().nameAfter(target, QFileInfo(target).fileName());
         f.desktop.answer(Button::Ok);
         QString statusAtBox;
         f.desktop.onBox = [&](const platform::MessageBox&) {
@@ -270,7 +270,7 @@ private slots:
                     .size()); // the system's reason
         QCOMPARE(f.w().lblCaption->text(),
                  QStringLiteral("File [") + target + QStringLiteral("] NOT saved."));
-        QCOMPARE(f.w().IsDirty, quint8(edited));
+        QCOMPARE(f.w().IsDirty(), quint8(edited));
         QCOMPARE(f.w().windowTitle().endsWith(QStringLiteral("*]")), edited);
         QCOMPARE(f.w().menu_Save->isEnabled(), edited);
         if (how == QLatin1String("folder"))
@@ -298,8 +298,8 @@ private slots:
                                     "Nothing was saved."));
         QCOMPARE(f.desktop.boxes[0].box.title, QStringLiteral("Save Failed"));
         QCOMPARE(f.desktop.boxes[0].box.icon, platform::Icon::Critical);
-        QCOMPARE(f.readFile(f.w().CurrentFile), QByteArray("old\r\n"));
-        QCOMPARE(f.w().IsDirty, quint8(1));
+        QCOMPARE(f.readFile(f.w().CurrentFile()), QByteArray("old\r\n"));
+        QCOMPARE(f.w().IsDirty(), quint8(1));
     }
 
     void textTheFormatCannotHoldIsWarnedAbout_data()
@@ -356,11 +356,11 @@ private slots:
         // While the box is open, nothing claims the file was saved.
         QVERIFY2(!statusAtBox.contains(QStringLiteral("100% Saved.")), qPrintable(statusAtBox));
         if (Button(answer) == Button::Yes) {
-            QCOMPARE(f.readFile(f.w().CurrentFile), text.toLatin1() + QByteArray("\r\n"));
-            QCOMPARE(f.w().IsDirty, quint8(0));
+            QCOMPARE(f.readFile(f.w().CurrentFile()), text.toLatin1() + QByteArray("\r\n"));
+            QCOMPARE(f.w().IsDirty(), quint8(0));
         } else {
-            QCOMPARE(f.readFile(f.w().CurrentFile), QByteArray("old\r\n"));
-            QCOMPARE(f.w().IsDirty, quint8(1));
+            QCOMPARE(f.readFile(f.w().CurrentFile()), QByteArray("old\r\n"));
+            QCOMPARE(f.w().IsDirty(), quint8(1));
         }
     }
 
@@ -376,7 +376,7 @@ private slots:
         QCOMPARE(f.desktop.boxes[0].box.title, QStringLiteral("Information"));
         QCOMPARE(f.desktop.boxes[1].box.title, QStringLiteral("Warning"));
         QVERIFY(f.desktop.boxes[1].box.text.contains(QStringLiteral("line 1, column 3")));
-        QVERIFY(!QFile::exists(f.w().CurrentFile));
+        QVERIFY(!QFile::exists(f.w().CurrentFile()));
     }
 
     void anUntitledDocumentGoesToSaveAs()
@@ -388,7 +388,7 @@ private slots:
         QCOMPARE(f.desktop.dialogsShown.size(), 1);
         QCOMPARE(f.desktop.dialogsShown[0].kind, QStringLiteral("save"));
         QCOMPARE(f.desktop.dialogsShown[0].title, QStringLiteral("Save File As"));
-        QCOMPARE(f.w().IsDirty, quint8(1));
+        QCOMPARE(f.w().IsDirty(), quint8(1));
         QVERIFY(QDir(f.dir.path()).entryList(QDir::Files).isEmpty());
     }
 };

@@ -113,15 +113,15 @@ private slots:
         }
         if (!sc.edit.isEmpty()) {
             typeAtEnd(f, sc.edit);
-            QCOMPARE(w.IsDirty, quint8(1));
-            QCOMPARE(w.windowTitle(), editedTitle(w, w.DocTitle));
+            QCOMPARE(w.IsDirty(), quint8(1));
+            QCOMPARE(w.windowTitle(), editedTitle(w, w.DocTitle()));
         }
         // What the next dialog proposes, to see that a refused command leaves it alone.
         w.CD1.FileName = f.path(QStringLiteral("proposed.hlp"));
         f.desktop.clear();
         const Snapshot before = Snapshot::of(f);
-        const QString docTitle = w.DocTitle;
-        const int untitled = w.UntitledCount;
+        const QString docTitle = w.DocTitle();
+        const int untitled = w.UntitledCount();
 
         for (Button answer : sc.answers)
             f.desktop.answer(answer);
@@ -188,9 +188,9 @@ private slots:
 
         QVERIFY(result);
         if (command == QLatin1String("New")) {
-            QCOMPARE(w.DocTitle, QStringLiteral("Untitled%1").arg(untitled + 1));
+            QCOMPARE(w.DocTitle(), QStringLiteral("Untitled%1").arg(untitled + 1));
             QCOMPARE(w.rEdit->Text(), QString());
-            QVERIFY(w.CurrentFile.isEmpty());
+            QVERIFY(w.CurrentFile().isEmpty());
         } else if (command == QLatin1String("close")) {
             QVERIFY(!w.isVisible());
         } else if (command == QLatin1String("session ends")) {
@@ -199,13 +199,13 @@ private slots:
             QCOMPARE(f.desktop.boxes.size(), sc.answers.size());
             QVERIFY(!w.isVisible());
         } else {
-            QCOMPARE(w.CurrentFile, b);
-            QCOMPARE(w.DocTitle, QStringLiteral("B.hlp"));
+            QCOMPARE(w.CurrentFile(), b);
+            QCOMPARE(w.DocTitle(), QStringLiteral("B.hlp"));
             QCOMPARE(w.rEdit->Text(), QString::fromLatin1(kB));
         }
         if (command != QLatin1String("close") && command != QLatin1String("session ends")) {
-            QCOMPARE(w.IsDirty, quint8(0));
-            QCOMPARE(w.windowTitle(), plainTitle(w, w.DocTitle));
+            QCOMPARE(w.IsDirty(), quint8(0));
+            QCOMPARE(w.windowTitle(), plainTitle(w, w.DocTitle()));
         }
         VERIFY_NO_UNEXPECTED_BOXES(f);
     }
@@ -239,7 +239,7 @@ private slots:
             f.desktop.answer(Button::No);
         QVERIFY(w.sessionEnding(mayAsk));
         typeAtEnd(f, QStringLiteral(" more"));
-        QCOMPARE(w.IsDirty, quint8(1));
+        QCOMPARE(w.IsDirty(), quint8(1));
         f.desktop.answer(Button::Cancel);
         QVERIFY(!w.close());
         QVERIFY(w.isVisible());
@@ -277,23 +277,23 @@ private slots:
     {
         WindowFixture f;
         frmMain& w = f.w();
-        QCOMPARE(w.DocTitle, QStringLiteral("Untitled0"));
+        QCOMPARE(w.DocTitle(), QStringLiteral("Untitled0"));
         w.menu_New_Click();
-        QCOMPARE(w.DocTitle, QStringLiteral("Untitled1"));
+        QCOMPARE(w.DocTitle(), QStringLiteral("Untitled1"));
         QCOMPARE(w.windowTitle(), plainTitle(w, QStringLiteral("Untitled1")));
         // Saving an untitled document under a name does not take its number back.
         typeAtEnd(f, QStringLiteral("#saved"));
         f.desktop.answerDialog(f.path(QStringLiteral("saved.hlp")));
         QVERIFY(w.menu_SaveAs_Click());
         w.menu_New_Click();
-        QCOMPARE(w.DocTitle, QStringLiteral("Untitled2"));
+        QCOMPARE(w.DocTitle(), QStringLiteral("Untitled2"));
 
-        w.UntitledCount = 32766;
+        w.session().setUntitledNumber(32766);
         w.menu_New_Click();
-        QCOMPARE(w.DocTitle, QStringLiteral("Untitled32767"));
+        QCOMPARE(w.DocTitle(), QStringLiteral("Untitled32767"));
         w.menu_New_Click();
-        QCOMPARE(w.UntitledCount, qint16(32767));
-        QCOMPARE(w.DocTitle, QStringLiteral("Untitled32767"));
+        QCOMPARE(w.UntitledCount(), qint16(32767));
+        QCOMPARE(w.DocTitle(), QStringLiteral("Untitled32767"));
         QCOMPARE(w.windowTitle(), plainTitle(w, QStringLiteral("Untitled32767")));
         QVERIFY(f.desktop.boxes.isEmpty());
         VERIFY_NO_UNEXPECTED_BOXES(f);
@@ -306,7 +306,7 @@ private slots:
         const QString path = f.writeFile(QStringLiteral("A.hlp"), "#A\r\n%Rred %Ggreen");
         f.desktop.answerDialog(path);
         w.menu_Open->trigger();
-        QCOMPARE(w.CurrentFile, path);
+        QCOMPARE(w.CurrentFile(), path);
         QCOMPARE(w.CD1.FileName, path);
         w.rEdit->setSelStart(w.rEdit->TextLength());
         QCOMPARE(w.rEdit->SelColor(), std::optional(pal::G));
@@ -315,11 +315,11 @@ private slots:
 
         QCOMPARE(w.rEdit->Text(), QString());
         QCOMPARE(w.rEdit->SelColor(), std::optional(pal::W));
-        QCOMPARE(w.IsDirty, quint8(0));
+        QCOMPARE(w.IsDirty(), quint8(0));
         QCOMPARE(w.windowTitle(), plainTitle(w, QStringLiteral("Untitled1")));
         QCOMPARE(w.lblCaption->text(), QString());
         QVERIFY(!w.menu_Save->isEnabled());
-        QVERIFY(w.CurrentFile.isEmpty());
+        QVERIFY(w.CurrentFile().isEmpty());
         QVERIFY(w.CD1.FileName.isEmpty());
         QVERIFY(!w.rEdit->document()->isUndoAvailable());
         // What is typed now is White.
@@ -407,7 +407,7 @@ private slots:
         f.w().OpenFile(a); // a recent list to leave alone: A, other
         if (edited)
             typeAtEnd(f, edit);
-        QCOMPARE(w.IsDirty, quint8(edited ? 1 : 0));
+        QCOMPARE(w.IsDirty(), quint8(edited ? 1 : 0));
         f.desktop.clear();
         const Snapshot before = Snapshot::of(f);
         const QString text = w.rEdit->Text();
@@ -428,9 +428,9 @@ private slots:
         if (!written) {
             QCOMPARE(fileBytes(w.settingsFile()), before.config);
             QCOMPARE(recentItems(w), before.recent);
-            QCOMPARE(w.CurrentFile, a);
-            QCOMPARE(w.DocTitle, QStringLiteral("A.hlp"));
-            QCOMPARE(w.IsDirty, quint8(edited ? 1 : 0));
+            QCOMPARE(w.CurrentFile(), a);
+            QCOMPARE(w.DocTitle(), QStringLiteral("A.hlp"));
+            QCOMPARE(w.IsDirty(), quint8(edited ? 1 : 0));
             QCOMPARE(w.windowTitle(), edited ? editedTitle(w, QStringLiteral("A.hlp"))
                                              : plainTitle(w, QStringLiteral("A.hlp")));
             QCOMPARE(fileBytes(a), kA);
@@ -441,9 +441,9 @@ private slots:
             return;
         }
         const QString path = f.path(target);
-        QCOMPARE(w.CurrentFile, path);
-        QCOMPARE(w.DocTitle, target);
-        QCOMPARE(w.IsDirty, quint8(0));
+        QCOMPARE(w.CurrentFile(), path);
+        QCOMPARE(w.DocTitle(), target);
+        QCOMPARE(w.IsDirty(), quint8(0));
         QCOMPARE(w.windowTitle(), plainTitle(w, target));
         QVERIFY(!w.menu_Save->isEnabled());
         QVERIFY(fileBytes(path).contains("alpha" + edit.toUtf8()));
@@ -490,7 +490,7 @@ private slots:
                  (folder ? QStringLiteral("This is a folder, not a file.\r\n")
                          : QStringLiteral("This file does not exist.\r\n")) +
                      gone);
-        QCOMPARE(w.CurrentFile, a);
+        QCOMPARE(w.CurrentFile(), a);
         const bool removed = !folder && remove == Button::Yes;
         QCOMPARE(recentKeys(w).mid(0, 3),
                  removed ? QStringList({a, b, QString()}) : QStringList({a, gone, b}));
@@ -568,7 +568,7 @@ private slots:
         if (opened.isEmpty()) {
             COMPARE_SNAPSHOT(Snapshot::of(f), before);
         } else {
-            QCOMPARE(w.CurrentFile, f.path(opened));
+            QCOMPARE(w.CurrentFile(), f.path(opened));
             QCOMPARE(recentKeys(w).at(0), f.path(opened));
             QCOMPARE(w.rEdit->Text(), QString::fromLatin1(kB));
         }
@@ -599,8 +599,8 @@ private slots:
                  QStringLiteral("This file does not exist.\r\n") + gone);
         QCOMPARE(f.desktop.boxes[2].box.buttons, Buttons::YesNo);
         QCOMPARE(f.desktop.boxes[2].box.defaultButton, std::optional(Button::No));
-        QCOMPARE(w.CurrentFile, a);
-        QCOMPARE(w.IsDirty, quint8(0));
+        QCOMPARE(w.CurrentFile(), a);
+        QCOMPARE(w.IsDirty(), quint8(0));
         QVERIFY(fileBytes(a).contains("zz"));
         QCOMPARE(recentKeys(w).mid(0, 2), QStringList({a, gone}));
         VERIFY_NO_UNEXPECTED_BOXES(f);

@@ -92,7 +92,7 @@ class tst_OpenFile : public QObject {
                     recentSection({"/help/a", "/help/b", "", "", ""}));
         f.open("#Before\r\n%Rred text");
         typeAtEnd(f, QStringLiteral("!"));
-        QCOMPARE(f.w().IsDirty, quint8(1));
+        QCOMPARE(f.w().IsDirty(), quint8(1));
         f.desktop.clear();
     }
 
@@ -112,8 +112,8 @@ private slots:
         QTest::newRow("a file whose reading fails")
             << "/proc/self/mem" << QStringLiteral("This file could not be read.\r\n%1\r\n") << true;
         QTest::newRow("a pipe") << "<fifo>"
-                                << QStringLiteral("This file could not be read.\r\n%1\r\nIt is not "
-                                                  "a regular file.")
+                                << QStringLiteral("This file could not be read.\r\n%1\r\nIt is a "
+                                                  "FIFO (named pipe), not a regular file.")
                                 << false;
         QTest::newRow("just over 64 MiB")
             << "<size 67108865>"
@@ -197,13 +197,13 @@ private slots:
             f.writeFile(QStringLiteral("deep/er/My Help.hlp"), "#Title\r\nplain %Rred%Ggreen");
         w.OpenFile(path);
 
-        QCOMPARE(w.CurrentFile, path);
-        QCOMPARE(w.DocTitle, QStringLiteral("My Help.hlp"));
+        QCOMPARE(w.CurrentFile(), path);
+        QCOMPARE(w.DocTitle(), QStringLiteral("My Help.hlp"));
         QCOMPARE(w.windowTitle(), plainTitle(w, QStringLiteral("My Help.hlp")));
         QCOMPARE(w.lblCaption->text(), QStringLiteral("File Loaded. [") + path + QLatin1Char(']'));
         QCOMPARE(w.rEdit->Text(), QStringLiteral("#Title\r\nplain redgreen"));
         QVERIFY(colorLetters(f.colors()).endsWith(QStringLiteral("RRRGGGGG")));
-        QCOMPARE(w.IsDirty, quint8(0));
+        QCOMPARE(w.IsDirty(), quint8(0));
         QCOMPARE(w.SavedLength, qint32(w.rEdit->TextLength()));
         QCOMPARE(w.rEdit->SelStart(), 0);
         QCOMPARE(w.rEdit->SelLength(), 0);
@@ -218,11 +218,11 @@ private slots:
         w.rEdit->setFocus();
         QTest::keyClick(w.rEdit, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(w.rEdit->Text(), QStringLiteral("#Title\r\nplain redgreen"));
-        QCOMPARE(w.IsDirty, quint8(0));
+        QCOMPARE(w.IsDirty(), quint8(0));
 
         // The first keystroke marks it edited.
         typeAtEnd(f, QStringLiteral("x"));
-        QCOMPARE(w.IsDirty, quint8(1));
+        QCOMPARE(w.IsDirty(), quint8(1));
         QCOMPARE(w.windowTitle(), editedTitle(w, QStringLiteral("My Help.hlp")));
         QVERIFY(w.menu_Save->isEnabled());
         VERIFY_NO_UNEXPECTED_BOXES(f);
@@ -260,13 +260,13 @@ private slots:
             if (QTest::currentTestFailed())
                 return;
         }
-        QCOMPARE(w.CurrentFile, path);
-        QCOMPARE(w.DocTitle, QStringLiteral("page.hlp"));
+        QCOMPARE(w.CurrentFile(), path);
+        QCOMPARE(w.DocTitle(), QStringLiteral("page.hlp"));
         QCOMPARE(w.windowTitle(), plainTitle(w, QStringLiteral("page.hlp")));
         QCOMPARE(w.lblCaption->text(), QStringLiteral("File Loaded. [") + path + QLatin1Char(']'));
         QCOMPARE(w.rEdit->TextLength() == 0, content.isEmpty());
         QCOMPARE(recentKeys(w).at(0), path);
-        QCOMPARE(w.IsDirty, quint8(0));
+        QCOMPARE(w.IsDirty(), quint8(0));
         VERIFY_NO_UNEXPECTED_BOXES(f);
     }
 
@@ -275,7 +275,7 @@ private slots:
     {
         WindowFixture f;
         frmMain& w = f.w();
-        w.SliceMilliseconds = 0;
+        w.session().sliceMilliseconds = 0;
         QStringList seen;
         f.desktop.onYield = [&](int) {
             seen << QStringLiteral("%1%2%3")
@@ -310,7 +310,7 @@ private slots:
         QFETCH(int, atYield);
         WindowFixture f;
         frmMain& w = f.w();
-        w.SliceMilliseconds = 0;
+        w.session().sliceMilliseconds = 0;
         f.writeFile(QStringLiteral("config.ini"), recentSection({"/help/a", "", "", "", ""}));
         w.LoadRecentMenu();
         const QByteArray config = fileBytes(w.settingsFile());
@@ -333,10 +333,10 @@ private slots:
         QCOMPARE(f.desktop.boxes[0].box.text, QStringLiteral("Abort Was Called."));
         QCOMPARE(f.desktop.boxes[0].box.title, QStringLiteral("File Load Aborted."));
         QCOMPARE(f.desktop.boxes[0].box.icon, Icon::Information);
-        QCOMPARE(w.DocTitle, QStringLiteral("Untitled1"));
-        QVERIFY(w.CurrentFile.isEmpty());
+        QCOMPARE(w.DocTitle(), QStringLiteral("Untitled1"));
+        QVERIFY(w.CurrentFile().isEmpty());
         QCOMPARE(w.rEdit->Text(), QString());
-        QCOMPARE(w.IsDirty, quint8(0));
+        QCOMPARE(w.IsDirty(), quint8(0));
         QCOMPARE(w.windowTitle(), plainTitle(w, QStringLiteral("Untitled1")));
         QCOMPARE(w.lblCaption->text(), QString());
         QCOMPARE(w.rEdit->SelColor(), std::optional(pal::W));
@@ -346,13 +346,13 @@ private slots:
         QVERIFY(w.menu_SaveAs->isEnabled());
         QVERIFY(w.menu_RecentFile->menuAction()->isEnabled());
         QVERIFY(w.menu_Colors->menuAction()->isEnabled());
-        QCOMPARE(w.AbortFlag, quint8(1));
+        QCOMPARE(w.AbortFlag(), quint8(1));
 
         // The next load is not aborted by the old flag.
         f.desktop.onYield = nullptr;
         const QString next = f.writeFile(QStringLiteral("next.hlp"), "#Next\r\n%Rred");
         w.OpenFile(next);
-        QCOMPARE(w.CurrentFile, next);
+        QCOMPARE(w.CurrentFile(), next);
         QCOMPARE(w.rEdit->Text(), QStringLiteral("#Next\r\nred"));
         QCOMPARE(recentKeys(w).mid(0, 2), QStringList({next, "/help/a"}));
         VERIFY_NO_UNEXPECTED_BOXES(f);

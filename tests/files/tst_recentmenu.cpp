@@ -99,7 +99,7 @@ private slots:
         for (const QString& p : expected)
             shown << (p.isEmpty() ? QStringLiteral("hidden") : p);
         QCOMPARE(recentItems(w), shown);
-        QCOMPARE(w.CurrentFile, path);
+        QCOMPARE(w.CurrentFile(), path);
         VERIFY_NO_UNEXPECTED_BOXES(f);
     }
 
@@ -150,7 +150,7 @@ private slots:
         w.OpenFile(path);
         QDir::setCurrent(previous);
 
-        QCOMPARE(w.CurrentFile, path);
+        QCOMPARE(w.CurrentFile(), path);
         QCOMPARE(w.rEdit->Text(), QStringLiteral("#Odd name"));
         QCOMPARE(fileBytes(w.settingsFile()), config);
         QCOMPARE(recentItems(w), items);
@@ -194,8 +194,8 @@ private slots:
         QCOMPARE(item->iconText(), path);
 
         item->trigger();
-        QCOMPARE(w.CurrentFile, path);
-        QCOMPARE(w.DocTitle, QFileInfo(path).fileName());
+        QCOMPARE(w.CurrentFile(), path);
+        QCOMPARE(w.DocTitle(), QFileInfo(path).fileName());
         QCOMPARE(w.rEdit->Text(), QStringLiteral("#Round\r\ntrip"));
         QCOMPARE(recentKeys(w).mid(0, 2), QStringList({path, other}));
         VERIFY_NO_UNEXPECTED_BOXES(f);
@@ -323,7 +323,7 @@ private slots:
         QVERIFY(QDir().mkdir(w.settingsFile()));
         const QString path = f.writeFile(QStringLiteral("a.hlp"), "#A\r\n");
         w.OpenFile(path);
-        QCOMPARE(w.CurrentFile, path);
+        QCOMPARE(w.CurrentFile(), path);
         QCOMPARE(w.lblCaption->text(), QStringLiteral("File Loaded. [") + path + QLatin1Char(']'));
         QVERIFY(QFileInfo(w.settingsFile()).isDir());
         QCOMPARE(recentItems(w),

@@ -55,8 +55,7 @@ void WindowFixture::fill(const QString& text, const QString& letters, const QStr
             load.colorUntil(QDeadlineTimer(QDeadlineTimer::Forever));
     }
     if (!name.isEmpty()) {
-        window->CurrentFile = path(name);
-        window->DocTitle = name;
+        window->session().nameAfter(path(name), name);
     }
 }
 

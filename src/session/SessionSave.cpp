@@ -1,0 +1,137 @@
+// Save and Save As: the coloured document back into tagged text, written to disk. The document
+// keeps its name and its edited state until its bytes are on disk.
+
+#include "session/DocumentSession.h"
+
+#include "document/FileLimits.h"
+#include "document/HelpFormat.h"
+#include "editor/RichTextBox.h"
+#include "platform/CommonDialog.h"
+#include "platform/RedrawLock.h"
+#include "session/Progress.h"
+#include "session/SafetyNet.h"
+#include "session/SaveMessages.h"
+#include "session/SessionScopes.h"
+#include "storage/Storage.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+namespace session {
+
+QString savedPercent(double percent)
+{
+    return QLocale::system().toString(percent, 'g', 15);
+}
+
+bool DocumentSession::save()
+{
+    if (isBusy())
+        return false;
+    if (path_.isEmpty() || title_.isEmpty())
+        return saveAs();
+    return writeDocument(path_, false);
+}
+
+bool DocumentSession::saveAs()
+{
+    if (isBusy())
+        return false;
+    dialog_.DialogTitle = QStringLiteral("Save File As");
+    // The dialog proposes the document's own file; cancelled, it keeps the name it had.
+    const QString lastName = dialog_.FileName;
+    if (!path_.isEmpty())
+        dialog_.FileName = path_;
+    if (!dialog_.ShowSave()) {
+        dialog_.FileName = lastName;
+        return false;
+    }
+    const QString target = dialog_.FileName;
+    const bool renamed = path_.isEmpty() || QFileInfo(target).absoluteFilePath() !=
+                                                QFileInfo(path_).absoluteFilePath();
+    return writeDocument(target, renamed);
+}
+
+bool DocumentSession::writeDocument(const QString& path, bool renamed)
+{
+    if (safety_ && !safety_->mayOverwrite(path))
+        return false;
+
+    if (!box_.headerLineBefore(box_.TextLength())) {
+        platform::showMessage(
+            desktop_, dialogParent_,
+            QStringLiteral("Suggestion: It is common practice to have at least 1 header line in "
+                           "each Commands.hlp file. Line 1 should read:\r\n"
+                           "# <title> (F1 for more options)"),
+            QStringLiteral("Information"), platform::Icon::Information);
+    }
+
+    const QString fileLabel = QStringLiteral("File [") + path + QStringLiteral("] ");
+    const qsizetype caret = box_.SelStart();
+
+    // The walk: read the document's text and colours, in slices, showing progress. The last
+    // figure, 100, waits for the file to be written: nothing may claim a save that has not
+    // happened (a box below may still stop it).
+    skyrend::ColoredText doc;
+    {
+        BusyScope busy(*this, Activity::Saving);
+        platform::RedrawLock lock(&box_);
+        const double total = double(box_.TextLength());
+        RichTextBox::ColoredRead read(box_);
+        while (!read.done()) {
+            read.readUntil(QDeadlineTimer(sliceMilliseconds));
+            const double done = double(read.result().text.size());
+            if (done > 0 && done < total)
+                emit status(fileLabel + savedPercent(done / total * 100) +
+                            QStringLiteral("% Saved."));
+            if (!read.done())
+                desktop_.yield();
+        }
+        doc = read.take();
+    }
+    box_.setSelStart(caret);
+
+    // Nothing written: the document stays as it was, its name and edited state included.
+    auto notSaved = [&] {
+        emit status(fileLabel + QStringLiteral("NOT saved."));
+        return false;
+    };
+    auto failed = [&](const QString& text) {
+        platform::showMessage(desktop_, dialogParent_, text, QStringLiteral("Save Failed"),
+                              platform::Icon::Critical);
+        return notSaved();
+    };
+
+    const SaveCheck plan = checkSave(doc);
+    // A character the game's code page has no byte for would turn into something else.
+    if (!plan.unwritable.isEmpty())
+        return failed(plan.unwritable);
+    // The format has no escape for a "%" before a tag letter or another "%": say where the text
+    // would come back different, and how, before it does.
+    if (!plan.unkeepable.isEmpty()) {
+        const platform::Button answer = platform::showMessage(
+            desktop_, dialogParent_, plan.unkeepable, QStringLiteral("Warning"),
+            platform::Icon::Warning, platform::Buttons::YesNo, platform::Button::No);
+        if (answer != platform::Button::Yes)
+            return notSaved();
+    }
+    // A file the editor would refuse to open again is no save.
+    if (plan.bytes.size() > skyrend::kMaxHelpFileBytes)
+        return failed(tooLargeMessage(plan.bytes.size()));
+
+    const storage::WriteResult written = storage::writeFile(
+        std::filesystem::path(QFile::encodeName(path).toStdString()), plan.bytes);
+    if (!written.ok())
+        return failed(writeFailedMessage(path, written));
+
+    emit status(fileLabel + savedPercent(100) + QStringLiteral("% Saved."));
+    if (renamed)
+        setIdentity(path, QFileInfo(path).fileName());
+    markSaved();
+    emit status(fileLabel + QStringLiteral("Saved."));
+    emit fileSaved(path, renamed);
+    return true;
+}
+
+} // namespace session
