@@ -2,6 +2,7 @@
 
 #include "editor/frmMain.h"
 #include "platform/QtDesktop.h"
+#include "safety/TerminationSignals.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -18,11 +19,46 @@ const char* const kUsage = "Usage: skyrend-f1-editor [FILE]\n"
                            "  --help      show this help and exit\n"
                            "  --version   show the version and exit\n";
 
+// SIGTERM, SIGHUP and SIGINT (a logout without a session manager, a shutdown, kill): the
+// unsaved edits go to the recovery copy, and the program ends normally without asking.
+void endOnSignals(QApplication& app, safety::TerminationSignals& termination, frmMain& window)
+{
+    auto end = [&app, &window](int signal) {
+        session::DocumentSession& session = window.session();
+        if (!session.endKeepingEdits())
+            std::fprintf(stderr, "skyrend-f1-editor: the unsaved edits could not be kept\n");
+        app.exit(128 + signal);
+    };
+    QObject::connect(&termination, &safety::TerminationSignals::requested, &window,
+                     [&window, end](int signal) {
+                         session::DocumentSession& session = window.session();
+                         if (!session.isBusy()) {
+                             end(signal);
+                             return;
+                         }
+                         // A save finishes first (a load stops at once); then the text is
+                         // whole and can be kept.
+                         session.requestAbort(true);
+                         auto* once = new QObject(&window);
+                         QObject::connect(&session, &session::DocumentSession::activityChanged,
+                                          once, [once, end, signal, &session] {
+                                              if (session.isBusy())
+                                                  return;
+                                              delete once;
+                                              end(signal);
+                                          });
+                     });
+    if (!termination.install())
+        std::fprintf(stderr, "skyrend-f1-editor: cannot watch for termination signals\n");
+}
+
 // Creates the main window, shows it and opens the file given on the command line, if any.
 int Main(QApplication& app, const QString& file)
 {
     platform::QtDesktop desktop;
     frmMain window(desktop);
+    safety::TerminationSignals termination;
+    endOnSignals(app, termination, window);
     window.show();
     if (!file.isEmpty())
         QTimer::singleShot(0, &window, [&window, file] { window.OpenFile(file); });

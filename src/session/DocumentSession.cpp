@@ -123,6 +123,8 @@ QuietScope::~QuietScope()
 
 bool DocumentSession::confirmDiscard()
 {
+    if (ending_)
+        return false;
     if (!isEdited())
         return true;
     const platform::Button answer = platform::showMessage(
@@ -151,7 +153,7 @@ bool DocumentSession::confirmDiscard()
 
 void DocumentSession::newDocument()
 {
-    if (isBusy())
+    if (isBusy() || ending_)
         return;
     {
         QuietScope quiet(*this);
@@ -169,7 +171,7 @@ void DocumentSession::newDocument()
 
 bool DocumentSession::reload()
 {
-    if (isBusy() || path_.isEmpty())
+    if (isBusy() || ending_ || path_.isEmpty())
         return false;
     if (isEdited()) {
         const platform::Button answer = platform::showMessage(
@@ -188,7 +190,7 @@ bool DocumentSession::reload()
 bool DocumentSession::restore(const QString& path, const QString& title,
                               const skyrend::ColoredText& doc)
 {
-    if (isBusy())
+    if (isBusy() || ending_)
         return false;
     bool complete = false;
     abort_ = false;
@@ -214,6 +216,13 @@ bool DocumentSession::restore(const QString& path, const QString& title,
                 QLatin1Char(']'));
     emit restored();
     return true;
+}
+
+bool DocumentSession::endKeepingEdits()
+{
+    ending_ = true;
+    requestAbort(true); // a running load stops without a word
+    return !safety_ || safety_->keepEditsForExit();
 }
 
 void DocumentSession::offerRecoveryAtStart()

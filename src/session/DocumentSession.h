@@ -103,6 +103,12 @@ public:
     bool load(skyrend::HelpFileReader& reader);
     bool loadTagged(const QString& tagged);
 
+    // The program was told to end (a signal): the edits go to the recovery copy, and from here
+    // on no command reads or writes a file, whatever a box that closes with the program
+    // answers. False when the copy could not be written.
+    bool endKeepingEdits();
+    bool isEnding() const { return ending_; }
+
     // The recovery copy and the file watch; null when not made.
     SafetyNet* safetyNet() const { return safety_; }
     // Offers a recovery copy that an editor which did not close normally left behind.
@@ -162,6 +168,7 @@ private:
     std::unique_ptr<InputBlocker> inputBlocker_;
     int quiet_ = 0;
     bool abort_ = false;
+    bool ending_ = false;
     bool abortQuietly_ = false;
 };
 

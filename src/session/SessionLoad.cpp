@@ -99,7 +99,7 @@ bool DocumentSession::readFileBytes(const QString& path, std::string& bytes)
 
 bool DocumentSession::open(const QString& path)
 {
-    if (isBusy())
+    if (isBusy() || ending_)
         return false;
     if (!path.isEmpty() && QFileInfo(path).isDir()) {
         cannotOpen(QStringLiteral("This is a folder, not a file.\r\n") + path);
@@ -248,8 +248,10 @@ void DocumentSession::loadCancelledByUser()
     if (!quietly)
         platform::showMessage(desktop_, dialogParent_, QStringLiteral("Abort Was Called."),
                               QStringLiteral("File Load Aborted."), platform::Icon::Information);
-    markSaved();
-    newDocument();
+    if (!ending_) {
+        markSaved();
+        newDocument();
+    }
     abort_ = true; // callers see the load as cancelled
     emit loadCancelled();
 }

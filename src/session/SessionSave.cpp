@@ -27,7 +27,7 @@ QString savedPercent(double percent)
 
 bool DocumentSession::save()
 {
-    if (isBusy())
+    if (isBusy() || ending_)
         return false;
     if (path_.isEmpty() || title_.isEmpty())
         return saveAs();
@@ -36,7 +36,7 @@ bool DocumentSession::save()
 
 bool DocumentSession::saveAs()
 {
-    if (isBusy())
+    if (isBusy() || ending_)
         return false;
     dialog_.DialogTitle = QStringLiteral("Save File As");
     // The dialog proposes the document's own file; cancelled, it keeps the name it had.
@@ -119,6 +119,9 @@ bool DocumentSession::writeDocument(const QString& path, bool renamed)
     // A file the editor would refuse to open again is no save.
     if (plan.bytes.size() > skyrend::kMaxHelpFileBytes)
         return failed(tooLargeMessage(plan.bytes.size()));
+    // The program is ending while a box was open: what it answered is nobody's choice.
+    if (ending_)
+        return notSaved();
 
     const storage::WriteResult written = storage::writeFile(
         std::filesystem::path(QFile::encodeName(path).toStdString()), plan.bytes);
