@@ -7,6 +7,7 @@
 #include "document/HelpFileReader.h"
 #include "document/HelpFormat.h"
 #include "document/HelpProblems.h"
+#include "document/SavePlan.h"
 #include "storage/Storage.h"
 
 #include <algorithm>
@@ -139,27 +140,20 @@ ColoredText loadHelpText(std::string_view bytes)
     return decodeHelpFile(bytes);
 }
 
-// What the editor saves for `doc`, with the position it would warn about, if any. The caller
-// has made sure every character has a byte.
-struct Saved {
-    std::string bytes;
-    std::optional<LineColumn> unkeepable;
-};
-
-Saved save(const ColoredText& doc)
+// What the editor saves for `doc`, with every place it would warn about. The caller has made
+// sure every character has a byte.
+SavePlan save(const ColoredText& doc)
 {
-    const std::u16string encoded = encodeHelpText(doc);
-    Saved saved{encodeCp1252(encoded), std::nullopt};
-    if (const auto at = findUnkeepable(doc, encoded))
-        saved.unkeepable = lineColumnOf(doc.text, *at);
-    return saved;
+    return planSave(doc);
 }
 
-void warnUnkeepable(const std::string& name, const LineColumn& at)
+// Says where the written text will not read back as it stands; true when it said anything.
+bool warnUnkeepable(const std::string& name, const SavePlan& plan)
 {
-    printError(name + ": line " + std::to_string(at.line) + ", column " +
-               std::to_string(at.column) +
-               " of the text would be read as a colour tag; written anyway");
+    for (const SavePlace& place : plan.places)
+        printError(name + ":" + std::to_string(place.at.line) + ":" +
+                   std::to_string(place.at.column) + ": " + describe(place) + "; written anyway");
+    return !plan.places.empty();
 }
 
 // `shown`: the colours the editor shows, else those of the reading rules.
@@ -189,14 +183,10 @@ int runEncode(const std::vector<std::string>& files)
                    e.what());
         return kError;
     }
-    const Saved saved = save(doc);
+    const SavePlan saved = save(doc);
     if (!writeStdout(saved.bytes))
         return kError;
-    if (saved.unkeepable) {
-        warnUnkeepable(files[0], *saved.unkeepable);
-        return kFindings;
-    }
-    return kSuccess;
+    return warnUnkeepable(files[0], saved) ? kFindings : kSuccess;
 }
 
 int runNormalize(const std::vector<std::string>& files, const std::optional<std::string>& output)
@@ -207,18 +197,14 @@ int runNormalize(const std::vector<std::string>& files, const std::optional<std:
     if (!readFileOrComplain(files[0], bytes))
         return kError;
     // Every byte decodes to a character that encodes back, so nothing can be refused here.
-    const Saved saved = save(loadHelpText(bytes));
+    const SavePlan saved = save(loadHelpText(bytes));
     if (output) {
         if (!writeFileOrComplain(*output, saved.bytes))
             return kError;
     } else if (!writeStdout(saved.bytes)) {
         return kError;
     }
-    if (saved.unkeepable) {
-        warnUnkeepable(files[0], *saved.unkeepable);
-        return kFindings;
-    }
-    return kSuccess;
+    return warnUnkeepable(files[0], saved) ? kFindings : kSuccess;
 }
 
 int runCheck(const std::vector<std::string>& files)

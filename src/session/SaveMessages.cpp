@@ -1,61 +1,69 @@
 #include "session/SaveMessages.h"
 
-#include "document/Cp1252.h"
 #include "document/FileLimits.h"
+#include "document/SavePlan.h"
 #include "storage/Storage.h"
 
 namespace session {
 namespace {
 
-// The character at `index` as the user sees it (a surrogate pair is one character).
-QString characterAt(const std::u16string& text, std::size_t index)
+constexpr std::size_t kListed = 10;
+
+QString fromUtf8(const std::string& text)
 {
-    const auto* data = reinterpret_cast<const QChar*>(text.data());
-    if (QChar::isHighSurrogate(text[index]) && index + 1 < text.size() &&
-        QChar::isLowSurrogate(text[index + 1]))
-        return QString(data + index, 2);
-    return QString(data[index]);
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-// What a save would lose: every place, the first ten by line and column.
-QString unkeepableWarning(const std::u16string& text, const std::vector<skyrend::Unkeepable>& lost)
+// "line L, column C: what", one line a place, the first ten, then how many more.
+QString placeList(const std::vector<const skyrend::SavePlace*>& places)
 {
-    constexpr std::size_t kListed = 10;
-    QString message = QStringLiteral(
-        "This text cannot be kept as it is in a help file; when the file is read again:");
-    for (std::size_t i = 0; i < lost.size() && i < kListed; ++i) {
-        const skyrend::Unkeepable& u = lost[i];
-        const skyrend::LineColumn at = skyrend::lineColumnOf(text, u.index);
-        const QString what =
-            u.kind == skyrend::Unkeepable::DroppedPercent
-                ? QStringLiteral("the first \"%\" of \"%%\" is dropped when the file is read")
-                : QStringLiteral("\"%%1\" is read as a colour tag").arg(QChar(u.letter));
-        message +=
-            QStringLiteral("\r\nline %1, column %2: %3").arg(at.line).arg(at.column).arg(what);
+    QString list;
+    for (std::size_t i = 0; i < places.size() && i < kListed; ++i)
+        list += QStringLiteral("\r\nline %1, column %2: %3")
+                    .arg(places[i]->at.line)
+                    .arg(places[i]->at.column)
+                    .arg(fromUtf8(skyrend::describe(*places[i])));
+    if (places.size() > kListed)
+        list += QStringLiteral("\r\nand %1 more").arg(places.size() - kListed);
+    return list;
+}
+
+QString unwritableMessage(const std::u16string& text,
+                          const std::vector<const skyrend::SavePlace*>& places)
+{
+    if (places.size() == 1) {
+        const skyrend::SavePlace& place = *places.front();
+        const auto* data = reinterpret_cast<const QChar*>(text.data());
+        return QStringLiteral("The character '%1' at line %2, column %3 cannot be written to a "
+                              "help file. Nothing was saved.")
+            .arg(QString(data + place.index, qsizetype(place.length)))
+            .arg(place.at.line)
+            .arg(place.at.column);
     }
-    if (lost.size() > kListed)
-        message += QStringLiteral("\r\nand %1 more").arg(lost.size() - kListed);
-    return message + QStringLiteral("\r\n\r\nSave anyway?");
+    return QStringLiteral("These characters cannot be written to a help file:") +
+           placeList(places) + QStringLiteral("\r\n\r\nNothing was saved.");
 }
 
 } // namespace
 
 SaveCheck checkSave(const skyrend::ColoredText& doc)
 {
+    skyrend::SavePlan plan = skyrend::planSave(doc);
+    std::vector<const skyrend::SavePlace*> unwritable;
+    std::vector<const skyrend::SavePlace*> unkeepable;
+    for (const skyrend::SavePlace& place : plan.places)
+        (place.kind == skyrend::SavePlace::Unencodable ? unwritable : unkeepable).push_back(&place);
+
     SaveCheck check;
-    if (const auto bad = skyrend::firstUnencodableCp1252(doc.text)) {
-        const skyrend::LineColumn at = skyrend::lineColumnOf(doc.text, *bad);
-        check.unwritable = QStringLiteral("The character '%1' at line %2, column %3 cannot be "
-                                          "written to a help file. Nothing was saved.")
-                               .arg(characterAt(doc.text, *bad))
-                               .arg(at.line)
-                               .arg(at.column);
-        return check;
-    }
-    const std::vector<skyrend::Unkeepable> lost = skyrend::findUnkeepables(doc.text);
-    if (!lost.empty())
-        check.unkeepable = unkeepableWarning(doc.text, lost);
-    check.bytes = skyrend::encodeCp1252(skyrend::encodeHelpText(doc));
+    // A character the game's code page has no byte for would turn into something else: that is
+    // refused. What the format has no escape for is warned about.
+    if (!unwritable.empty())
+        check.unwritable = unwritableMessage(doc.text, unwritable);
+    if (!unkeepable.empty())
+        check.unkeepable = QStringLiteral("This text cannot be kept as it is in a help file; "
+                                          "when the file is read again:") +
+                           placeList(unkeepable) + QStringLiteral("\r\n\r\nSave anyway?");
+    check.bytes = std::move(plan.bytes);
     return check;
 }
 
