@@ -37,7 +37,7 @@ for signal in TERM HUP; do
     main=$(e2e_main_window "input-$signal\\.hlp" "$pid")
     type_edits "$main"
     e2e_main_window "input-$signal\\.hlp\\*" "$pid" >/dev/null
-    sleep 0.3 # the last keys reach the editor; the copy is due two seconds after the first
+    sleep 0.5 # the last keys reach the editor; the copy is due two seconds after the first
     [ -z "$(e2e_copies)" ] ||
         e2e_fail "the recovery copy was written before SIG$signal was sent (the editor is too slow for this test)"
     kill "-$signal" "$pid"
