@@ -163,7 +163,7 @@ public:
     void LoadRecentMenu();
     void menu_ResetList_Click();
     // config.ini: in SettingsFolder, which is made when it does not exist yet.
-    QString settingsFile() const { return skyrend::settingsFileIn(SettingsFolder); }
+    QString settingsFile() const { return settings_->file(); }
 
     // ---- Dialogs (dialogs/) ----------------------------------------------------------------
     void menu_HelpFile_Click();

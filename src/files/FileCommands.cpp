@@ -77,14 +77,20 @@ void frmMain::menu_Exit_Click()
 
 bool frmMain::Form_QueryUnload()
 {
-    return confirmDiscard();
+    if (!confirmDiscard())
+        return false;
+    session_->discardEdits(); // still edited after the question: the answer was No
+    return true;
 }
 
 bool frmMain::sessionEnding(bool mayAsk)
 {
     // Without leave to ask, the session ends whatever we answer.
-    if (IsDirty() && mayAsk && !confirmDiscard())
-        return false;
+    if (IsDirty() && mayAsk) {
+        if (!confirmDiscard())
+            return false;
+        session_->discardEdits();
+    }
     // The answer holds for the document as it is now; the next edit withdraws it (rEdit_Change),
     // should the session's end be called off elsewhere.
     closeApproved_ = true;

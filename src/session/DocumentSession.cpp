@@ -133,7 +133,8 @@ bool DocumentSession::confirmDiscard()
         platform::Button::Yes);
     switch (answer) {
     case platform::Button::No:
-        emit editsDiscarded();
+        // The edits (and their recovery copy) go only when the document does: a command that
+        // stops after this (a cancelled file dialog) leaves them, and their copy, in place.
         return true;
     case platform::Button::Yes: {
         // Save As from here proposes no name: the dialog's last one belongs to another file.
@@ -149,6 +150,12 @@ bool DocumentSession::confirmDiscard()
     default:
         return false;
     }
+}
+
+void DocumentSession::discardEdits()
+{
+    if (isEdited())
+        emit editsDiscarded();
 }
 
 void DocumentSession::newDocument()
@@ -208,8 +215,9 @@ bool DocumentSession::restore(const QString& path, const QString& title,
         QuietScope quiet(*this);
         box_.setSelStart(0);
     }
-    // Edited until saved: nothing is written for the user.
-    markSaved();
+    // Edited until saved: nothing is written for the user. (Never unedited on the way: that
+    // would drop the very copy being recovered.)
+    box_.document()->setModified(false);
     markDiffersFromFile();
     setIdentity(path, path.isEmpty() ? title : QFileInfo(path).fileName());
     emit status(QStringLiteral("Recovered unsaved changes. [") + (path.isEmpty() ? title_ : path) +

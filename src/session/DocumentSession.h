@@ -95,6 +95,9 @@ public:
     // Asks about unsaved edits before the document is replaced or the window closes. True when
     // the command may go on (nothing edited, No, or Yes and the file was written).
     bool confirmDiscard();
+    // The edits are to go with the window (the user answered No to saving them): their
+    // recovery copy goes now.
+    void discardEdits();
     // Puts recovered text in, as an edited document belonging to `path` (empty: untitled, named
     // `title`). False when the load was cancelled.
     bool restore(const QString& path, const QString& title, const skyrend::ColoredText& doc);
@@ -133,7 +136,7 @@ signals:
     void fileSaved(const QString& path, bool renamed);
     // New emptied the box: an untitled document.
     void documentCleared();
-    // The user chose to drop the unsaved edits.
+    // The user chose to drop the unsaved edits with the window.
     void editsDiscarded();
     // The recovered text is in.
     void restored();

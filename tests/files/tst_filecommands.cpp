@@ -3,6 +3,8 @@
 
 #include "FilesTestSupport.h"
 
+#include "safety/RecoveryGuard.h"
+
 #include <QDir>
 #include <QMimeData>
 #include <QtTest>
@@ -116,6 +118,14 @@ private slots:
             QCOMPARE(w.IsDirty(), quint8(1));
             QCOMPARE(w.windowTitle(), editedTitle(w, w.DocTitle()));
         }
+        // The edits' recovery copy, to see that it goes exactly when the edits do.
+        QString copy;
+        if (!sc.edit.isEmpty()) {
+            auto* guard = w.findChild<safety::RecoveryGuard*>();
+            QVERIFY(guard && guard->writeNow());
+            copy = guard->currentCopy();
+            QVERIFY(QFileInfo::exists(copy));
+        }
         // What the next dialog proposes, to see that a refused command leaves it alone.
         w.CD1.FileName = f.path(QStringLiteral("proposed.hlp"));
         f.desktop.clear();
@@ -164,6 +174,9 @@ private slots:
             QVERIFY(fileBytes(f.path(sc.written)).contains(sc.edit.toUtf8()));
         QCOMPARE(fileBytes(b), kB);
 
+        if (!copy.isEmpty())
+            QCOMPARE(QFileInfo::exists(copy), !sc.goesOn);
+
         if (!sc.goesOn) {
             // As after Cancel: nothing has changed and the window stays open. A save that was
             // tried says so in the status line.
@@ -207,6 +220,44 @@ private slots:
             QCOMPARE(w.IsDirty(), quint8(0));
             QCOMPARE(w.windowTitle(), plainTitle(w, w.DocTitle()));
         }
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    // "No" to saving, then a command that stops (its file dialog cancelled, or the file is
+    // refused): the edits are still there, and so is their recovery copy.
+    void editsKeptByAStoppedCommandKeepTheirCopy_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("Open, dialog cancelled") << "Open";
+        QTest::newRow("a recent entry that is gone") << "recent entry";
+    }
+    void editsKeptByAStoppedCommandKeepTheirCopy()
+    {
+        QFETCH(QString, command);
+        WindowFixture f;
+        frmMain& w = f.w();
+        const QString gone = f.writeFile(QStringLiteral("gone.hlp"), kB);
+        w.OpenFile(gone);
+        w.OpenFile(f.writeFile(QStringLiteral("A.hlp"), kA));
+        QVERIFY(QFile::remove(gone));
+        typeAtEnd(f, QStringLiteral("zz"));
+        auto* guard = w.findChild<safety::RecoveryGuard*>();
+        QVERIFY(guard->writeNow());
+        const QString copy = guard->currentCopy();
+        f.desktop.clear();
+        f.desktop.answer(Button::No);
+        if (command == QLatin1String("Open")) {
+            f.desktop.answerDialog(std::nullopt);
+            w.menu_Open->trigger();
+        } else {
+            f.desktop.answer(Button::Ok); // "This file does not exist."
+            f.desktop.answer(Button::No); // keep it in the list
+            w.menu_Recent[1]->trigger();
+        }
+        QVERIFY2(f.desktop.allAnswersUsed(), "an answer was left over");
+        QCOMPARE(w.IsDirty(), quint8(1));
+        QVERIFY(w.rEdit->Text().endsWith(QLatin1String("zz")));
+        QVERIFY(QFileInfo::exists(copy));
         VERIFY_NO_UNEXPECTED_BOXES(f);
     }
 
