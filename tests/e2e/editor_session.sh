@@ -72,13 +72,19 @@ e2e_start()
     e2e_pids+=("$e2e_pid")
 }
 
+# e2e_alive PID: whether the editor still runs (one that ended but is not reaped yet does not).
+e2e_alive()
+{
+    kill -0 "$1" 2>/dev/null && [ "$(ps -o stat= -p "$1" 2>/dev/null | cut -c1)" != Z ]
+}
+
 # e2e_window NAME_REGEX PID: prints the id of a visible window of the editor PID whose whole
 # name matches; fails when the editor ends or time runs out.
 e2e_window()
 {
     local deadline=$((SECONDS + wait_limit)) id
     while [ "$SECONDS" -lt "$deadline" ]; do
-        kill -0 "$2" 2>/dev/null || e2e_fail "editor $2 ended while waiting for a window /$1/"
+        e2e_alive "$2" || e2e_fail "editor $2 ended while waiting for a window /$1/"
         id=$(xdotool search --all --onlyvisible --pid "$2" --name "$1" 2>/dev/null | head -n 1 || true)
         if [ -n "$id" ]; then
             echo "$id"
