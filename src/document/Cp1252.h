@@ -29,4 +29,7 @@ struct CodePoint {
 };
 CodePoint codePointAt(std::u16string_view text, std::size_t index);
 
+// Appends the UTF-8 bytes of the code point `c` (the caller has made sure it is one).
+void appendUtf8(std::string& out, char32_t c);
+
 } // namespace skyrend
