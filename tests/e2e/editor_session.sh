@@ -122,6 +122,20 @@ e2e_key()
     xdotool key --clearmodifiers "$@"
 }
 
+# e2e_type_at_end WINDOW LINE...: types the lines at the end of WINDOW's document, a Return
+# between them.
+e2e_type_at_end()
+{
+    e2e_key "$1" ctrl+End
+    shift
+    local line first=1
+    for line in "$@"; do
+        [ -n "$first" ] || xdotool key Return
+        first=
+        xdotool type --delay 30 "$line"
+    done
+}
+
 # e2e_wait_exit PID: waits for the editor to end by itself; sets e2e_status to its exit
 # status. (Not in a subshell: only the shell that started the editor can reap it.)
 e2e_wait_exit()

@@ -22,10 +22,7 @@ e2e_init "$editor_binary"
 # type_edits WINDOW: the same keys in both runs, at the end of the document.
 type_edits()
 {
-    e2e_key "$1" ctrl+End
-    xdotool type --delay 30 '%Ynew line%G kept'
-    xdotool key Return
-    xdotool type --delay 30 'after the crash'
+    e2e_type_at_end "$1" '%Ynew line%G kept' 'after the crash'
 }
 
 # --- 1. The reference: the same edits, saved without a crash.

@@ -25,10 +25,7 @@ e2e_init "$editor_binary"
 # type_edits WINDOW: the same keys in the reference and in A, at the end of the document.
 type_edits()
 {
-    e2e_key "$1" ctrl+End
-    xdotool type --delay 30 '%Ynew line%G kept'
-    xdotool key Return
-    xdotool type --delay 30 'typed in A'
+    e2e_type_at_end "$1" '%Ynew line%G kept' 'typed in A'
 }
 
 # --- 0. The reference.
