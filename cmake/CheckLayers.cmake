@@ -20,7 +20,8 @@ foreach(_src IN LISTS _sources)
   endforeach()
 endforeach()
 if(_faults)
-  message(FATAL_ERROR "${TARGET} may include only ${ALLOWED}; these go against the "
+  string(REPLACE ";" ", " _allowed_text "${_allowed}")
+  message(FATAL_ERROR "${TARGET} may include only ${_allowed_text}; these go against the "
                       "direction of the dependencies:${_faults}")
 endif()
 file(TOUCH "${STAMP}")
