@@ -215,7 +215,7 @@ void frmMain::Form_Load()
     rEdit->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     rEdit->setLineWidth(1);
     CD1.Filter = kFilter;
-    showTitle();
+    showDocumentState();
     lblCaption->setText(QStringLiteral(" :: Skyrend F1 Editor ::"));
     SavedLength = 0;
 }
@@ -223,11 +223,8 @@ void frmMain::Form_Load()
 void frmMain::connectSession()
 {
     using session::DocumentSession;
-    connect(session_, &DocumentSession::identityChanged, this, &frmMain::showTitle);
-    connect(session_, &DocumentSession::editedChanged, this, [this](bool edited) {
-        showTitle();
-        menu_Save->setEnabled(edited && !isBusy());
-    });
+    connect(session_, &DocumentSession::identityChanged, this, &frmMain::showDocumentState);
+    connect(session_, &DocumentSession::editedChanged, this, &frmMain::showDocumentState);
     connect(session_, &DocumentSession::status, lblCaption, &StatusLabel::setText);
     connect(session_, &DocumentSession::activityChanged, this, &frmMain::activityChanged);
     connect(session_, &DocumentSession::fileRead, this, [this](const QString& path) {
@@ -245,18 +242,22 @@ void frmMain::connectSession()
     });
 }
 
-void frmMain::activityChanged(session::DocumentSession::Activity activity)
+void frmMain::showDocumentState()
 {
-    using Activity = session::DocumentSession::Activity;
-    const bool idle = activity == Activity::Idle;
+    showTitle();
     // While a file is read, nothing may start another load or a save of the half-filled box.
-    const bool loading = activity == Activity::Loading;
+    const bool loading = session_->activity() == session::DocumentSession::Activity::Loading;
     menu_RecentFile->menuAction()->setEnabled(!loading);
     menu_SaveAs->setEnabled(!loading);
     menu_Colors->menuAction()->setEnabled(!loading);
-    menu_Save->setEnabled(idle && session_->isEdited());
-    menu_Reload->setEnabled(idle && !session_->path().isEmpty());
-    if (idle && closeWhenIdle_) {
+    menu_Save->setEnabled(!isBusy() && session_->isEdited());
+    menu_Reload->setEnabled(!isBusy() && !session_->path().isEmpty());
+}
+
+void frmMain::activityChanged(session::DocumentSession::Activity activity)
+{
+    showDocumentState();
+    if (activity == session::DocumentSession::Activity::Idle && closeWhenIdle_) {
         closeWhenIdle_ = false;
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
@@ -327,7 +328,6 @@ void frmMain::showTitle()
 {
     // Qt reads "[*]" in a title as the place of its edited mark; "[*][*]" shows "[*]" itself.
     setWindowTitle(titleText().replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
-    menu_Reload->setEnabled(!isBusy() && !session_->path().isEmpty());
 }
 
 void frmMain::setDirty(bool dirty)

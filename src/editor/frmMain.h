@@ -189,7 +189,8 @@ private:
     void createControls();
     void createMenus();
     void connectSession();
-    // The menus that follow the session's state.
+    // The title and the commands that follow the session's state.
+    void showDocumentState();
     void activityChanged(session::DocumentSession::Activity activity);
     // Asks about unsaved edits before the document is replaced or the window closes. True
     // when the command may go on (No, or Yes and the file was written).

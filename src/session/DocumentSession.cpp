@@ -32,18 +32,13 @@ DocumentSession::DocumentSession(RichTextBox& box, platform::Desktop& desktop,
 
 DocumentSession::~DocumentSession() = default;
 
-void DocumentSession::setIdentity(const QString& path, const QString& title)
+void DocumentSession::nameAfter(const QString& path, const QString& title)
 {
     if (path == path_ && title == title_)
         return;
     path_ = path;
     title_ = title;
     emit identityChanged();
-}
-
-void DocumentSession::nameAfter(const QString& path, const QString& title)
-{
-    setIdentity(path, title);
 }
 
 void DocumentSession::setUntitledNumber(int number)
@@ -171,7 +166,7 @@ void DocumentSession::newDocument()
     if (untitledNumber_ < 32767)
         ++untitledNumber_;
     markSaved();
-    setIdentity(QString(), QStringLiteral("Untitled%1").arg(untitledNumber_));
+    nameAfter(QString(), QStringLiteral("Untitled%1").arg(untitledNumber_));
     emit status(QString());
     emit documentCleared();
 }
@@ -219,7 +214,7 @@ bool DocumentSession::restore(const QString& path, const QString& title,
     // would drop the very copy being recovered.)
     box_.document()->setModified(false);
     markDiffersFromFile();
-    setIdentity(path, path.isEmpty() ? title : QFileInfo(path).fileName());
+    nameAfter(path, path.isEmpty() ? title : QFileInfo(path).fileName());
     emit status(QStringLiteral("Recovered unsaved changes. [") + (path.isEmpty() ? title_ : path) +
                 QLatin1Char(']'));
     emit restored();

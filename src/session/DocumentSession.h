@@ -145,7 +145,6 @@ private:
     friend class BusyScope;
     friend class QuietScope;
 
-    void setIdentity(const QString& path, const QString& title);
     // Tells the edited state when it changed, or `always`.
     void reportEdited(bool always);
     bool fillBox(const skyrend::ColoredText& doc, const QString& progressLabel);

@@ -116,7 +116,7 @@ bool DocumentSession::open(const QString& path)
         return false;
 
     markSaved();
-    setIdentity(path, QFileInfo(path).fileName());
+    nameAfter(path, QFileInfo(path).fileName());
 
     // Decoded a piece at a time while the box fills, so a big file never freezes the window.
     skyrend::HelpFileReader reader{std::string_view(bytes)};

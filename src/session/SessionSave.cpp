@@ -130,7 +130,7 @@ bool DocumentSession::writeDocument(const QString& path, bool renamed)
 
     emit status(fileLabel + savedPercent(100) + QStringLiteral("% Saved."));
     if (renamed)
-        setIdentity(path, QFileInfo(path).fileName());
+        nameAfter(path, QFileInfo(path).fileName());
     markSaved();
     emit status(fileLabel + QStringLiteral("Saved."));
     emit fileSaved(path, renamed);
