@@ -21,48 +21,27 @@
 
 using platform::Button;
 using safety::CopyLock;
-using safety::RecoveryCopy;
 using safety::RecoveryGuard;
 using safety::RecoveryStore;
+using namespace skyrend;
 
 namespace {
 
-const QString kTitle = QStringLiteral("Recover Unsaved Changes");
-
-// The process side of LockHolder: takes the lock, says so, and keeps it until stdin closes.
-int holdLock(const char* lockFile)
-{
-    CopyLock lock(QString::fromLocal8Bit(lockFile));
-    const bool taken = lock.take();
-    std::printf(taken ? "locked\n" : "failed\n");
-    std::fflush(stdout);
-    while (std::getchar() != EOF) {
-    }
-    return taken ? 0 : 1;
-}
-
-// Another editor's process holding a lock.
+// Another editor's process holding a lock: this test run with --hold-lock, which takes the
+// lock, says so, and keeps it until it is killed, as a crash ends it (the lock file stays).
 class LockHolder {
 public:
     ~LockHolder() { crash(); }
-
     bool start(const QString& lockFile)
     {
-        process_.start(QCoreApplication::applicationFilePath(),
-                       {QStringLiteral("--hold-lock"), lockFile});
-        if (!process_.waitForStarted())
-            return false;
-        while (!process_.canReadLine())
-            if (!process_.waitForReadyRead(30000))
-                return false;
+        process_.start(QCoreApplication::applicationFilePath(), {"--hold-lock", lockFile});
+        while (process_.waitForReadyRead(30000) && !process_.canReadLine()) {
+        }
         return process_.readLine().startsWith("locked");
     }
     qint64 pid() const { return process_.processId(); }
-    // Ends it as a crash does: its lock file stays, naming a process that is gone.
     void crash()
     {
-        if (process_.state() == QProcess::NotRunning)
-            return;
         process_.kill();
         process_.waitForFinished();
     }
@@ -70,12 +49,6 @@ public:
 private:
     QProcess process_;
 };
-
-skyrend::ColoredText document(const std::u16string& text, skyrend::ColorRef color)
-{
-    return {text, text.empty() ? std::vector<skyrend::ColorRun>{}
-                               : std::vector<skyrend::ColorRun>{{text.size(), color}}};
-}
 
 QByteArray readAll(const QString& path)
 {
@@ -89,6 +62,7 @@ struct Editor {
     ScriptedDesktop desktop;
     FakeHost host;
     RecoveryGuard guard;
+    QByteArray unexpected() const { return desktop.unexpected.join('\n').toLocal8Bit(); }
 };
 
 } // namespace
@@ -103,9 +77,7 @@ class tst_RecoveryLocks : public QObject {
     {
         const QString path = dir_.filePath(QStringLiteral("Commands.hlp"));
         QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write("#Base\r\nold\r\n") < 0)
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return f.open(QIODevice::WriteOnly) && f.write("#Base\r\nold\r\n") > 0 ? path : QString();
     }
 
 private slots:
@@ -115,14 +87,15 @@ private slots:
             QFile::remove(QDir(store_.folder()).filePath(f));
     }
 
+    // Looked for at the start or at the open of its file, sound or damaged.
     void aRunningEditorsCopyIsLeftAloneUntilItCrashes_data()
     {
-        QTest::addColumn<bool>("atStart"); // or at the open of its file
+        QTest::addColumn<bool>("atStart");
         QTest::addColumn<bool>("damaged");
-        QTest::newRow("start") << true << false;
-        QTest::newRow("open") << false << false;
-        QTest::newRow("start, damaged") << true << true;
-        QTest::newRow("open, damaged") << false << true;
+        for (const bool atStart : {true, false})
+            for (const bool damaged : {false, true})
+                QTest::addRow("%s%s", atStart ? "start" : "open", damaged ? ", damaged" : "")
+                    << atStart << damaged;
     }
     void aRunningEditorsCopyIsLeftAloneUntilItCrashes()
     {
@@ -130,7 +103,7 @@ private slots:
         QFETCH(bool, damaged);
         const QString path = helpFile();
         const QString copy = store_.fileFor(path, QStringLiteral("other"));
-        const skyrend::ColoredText doc = document(u"#Base\r\ntheirs %Y", 0x00ABCDEFu);
+        const ColoredText doc{u"#Base\r\ntheirs %Y", {{16, 0x00ABCDEFu}}};
         QVERIFY(
             !store_.write(copy, {{}, path, "Commands.hlp", QDateTime::currentDateTimeUtc(), doc}));
         if (damaged)
@@ -140,14 +113,9 @@ private slots:
         QVERIFY(other.start(RecoveryStore::lockOf(copy)));
 
         Editor editor(dir_.path());
-        auto look = [&] {
-            if (atStart)
-                editor.guard.offerAtStart();
-            else
-                editor.guard.fileOpened(path);
-        };
+        auto look = [&] { atStart ? editor.guard.offerAtStart() : editor.guard.fileOpened(path); };
         look();
-        QVERIFY2(editor.desktop.boxes.isEmpty(), qPrintable(editor.desktop.unexpected.join('\n')));
+        QVERIFY2(editor.desktop.boxes.isEmpty(), editor.unexpected().constData());
         QCOMPARE(readAll(copy), bytes); // not deleted, not set aside, not written
         QCOMPARE(editor.host.restores, 0);
 
@@ -155,18 +123,16 @@ private slots:
         QVERIFY(QFile::exists(RecoveryStore::lockOf(copy))); // stale now
         editor.desktop.answer(damaged ? Button::Ok : Button::Yes);
         look();
-        QVERIFY2(editor.desktop.unexpected.isEmpty(),
-                 qPrintable(editor.desktop.unexpected.join('\n')));
+        QVERIFY2(editor.desktop.unexpected.isEmpty(), editor.unexpected().constData());
         QCOMPARE(editor.desktop.boxes.size(), 1);
         if (damaged) {
             QVERIFY(!QFile::exists(copy));
             QCOMPARE(readAll(copy + QStringLiteral(".damaged")), bytes);
             QVERIFY(!QFile::exists(RecoveryStore::lockOf(copy)));
-        } else {
+        } else { // restored and taken over: this editor holds the copy now
             QCOMPARE(editor.host.restores, 1);
             QVERIFY(editor.host.doc == doc);
             QCOMPARE(editor.host.path, path);
-            // Taken over: this editor holds the copy now.
             QCOMPARE(editor.guard.currentCopy(), copy);
             QCOMPARE(CopyLock::liveHolder(RecoveryStore::lockOf(copy)),
                      QCoreApplication::applicationPid());
@@ -178,17 +144,12 @@ private slots:
         const QString path = helpFile();
         Editor a(dir_.path()), b(dir_.path());
         auto b2 = std::make_unique<Editor>(dir_.path());
-        for (Editor* e : {&a, b2.get()}) {
-            e->host.path = path;
-            e->host.edited = true;
-        }
-        a.host.doc = document(u"mine", skyrend::ColorValues[skyrend::Red]);
-        b2->host.doc = document(u"yours", skyrend::ColorValues[skyrend::Blue]);
-        QVERIFY(a.guard.writeNow());
-        QVERIFY(b2->guard.writeNow());
+        a.host.edit(path, u"mine", ColorValues[Red]);
+        b2->host.edit(path, u"yours", ColorValues[Blue]);
+        QVERIFY(a.guard.writeNow() && b2->guard.writeNow());
         const QString copyA = a.guard.currentCopy(), copyB = b2->guard.currentCopy();
         QVERIFY(!copyA.isEmpty() && copyA != copyB);
-        a.host.doc = document(u"mine, later", skyrend::ColorValues[skyrend::Red]);
+        a.host.edit(path, u"mine, later", ColorValues[Red]);
         QVERIFY(a.guard.writeNow());
         QCOMPARE(a.guard.currentCopy(), copyA);
         QVERIFY(RecoveryStore::read(copyA).copy->doc == a.host.doc);
@@ -206,7 +167,6 @@ private slots:
 
         // The other ends without a clean exit: its copy is offered, and No deletes it.
         b2.reset();
-        QVERIFY(QFile::exists(copyB));
         b.desktop.answer(Button::No);
         b.guard.fileOpened(path);
         QCOMPARE(b.desktop.boxes.size(), 1);
@@ -237,15 +197,13 @@ private slots:
         Editor editor(dir_.path()), other(dir_.path());
         LockHolder process;
         qint64 pid = QCoreApplication::applicationPid();
-        if (holder == QLatin1String("process") || holder == QLatin1String("crashed")) {
+        if (holder == "process" || holder == "crashed") {
             QVERIFY(process.start(store_.openLockFor(path)));
             pid = process.pid();
-            if (holder == QLatin1String("crashed"))
+            if (holder == "crashed")
                 process.crash();
-        } else if (holder == QLatin1String("editor")) {
-            other.guard.fileOpened(path);
-        } else if (holder == QLatin1String("self")) {
-            editor.guard.fileOpened(path);
+        } else if (holder != "nobody") {
+            (holder == "self" ? editor : other).guard.fileOpened(path);
         }
         if (answer >= 0)
             editor.desktop.answer(Button(answer));
@@ -256,9 +214,9 @@ private slots:
             const platform::MessageBox& box = editor.desktop.boxes.front().box;
             QVERIFY2(box.text.contains(QStringLiteral("This file is open in another Skyrend F1 "
                                                       "Editor (process %1).\r\nOpen it here too?")
-                                           .arg(pid)),
+                                           .arg(pid)) &&
+                         box.text.contains(path),
                      qPrintable(box.text));
-            QVERIFY(box.text.contains(path));
             QCOMPARE(box.buttons, platform::Buttons::YesNo);
             QCOMPARE(box.defaultButton, Button::No);
         }
@@ -266,16 +224,12 @@ private slots:
 
     void theOpenLockFollowsTheDocument()
     {
-        const QString first = helpFile();
-        const QString renamed = dir_.filePath(QStringLiteral("Renamed.hlp"));
+        const QString first = helpFile(), renamed = dir_.filePath(QStringLiteral("Renamed.hlp"));
         Editor a(dir_.path()), b(dir_.path());
         auto asks = [&b](const QString& path) {
             b.desktop.clear();
             b.desktop.answer(Button::No);
-            const bool may = b.guard.mayOpen(path);
-            const bool asked = b.desktop.allAnswersUsed();
-            b.desktop.clear();
-            return asked && !may;
+            return !b.guard.mayOpen(path) && b.desktop.allAnswersUsed();
         };
         a.guard.fileOpened(first);
         QVERIFY(asks(first));
@@ -288,57 +242,51 @@ private slots:
         QVERIFY(!asks(renamed));
     }
 
+    // Said in a box once per document, and by copyFailed each time.
     void aCopyThatCannotBeWrittenIsSaidOncePerDocument()
     {
         // The recovery folder would lie below a regular file: it can never be made.
         const QString blocker = dir_.filePath(QStringLiteral("not-a-folder"));
-        QFile f(blocker);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.close();
+        QVERIFY(QFile(blocker).open(QIODevice::WriteOnly));
         Editor editor(blocker);
         QSignalSpy failed(&editor.guard, &RecoveryGuard::copyFailed);
-        editor.host.edited = true;
-        editor.host.doc = document(u"unsaved", skyrend::ColorValues[skyrend::Green]);
-        editor.desktop.answer(Button::Ok);
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(!editor.guard.writeNow());
+        editor.host.edit({}, u"unsaved", ColorValues[Green]);
+        auto failTimes = [&](int times) {
+            editor.desktop.answer(Button::Ok);
+            for (int i = 0; i < times; ++i)
+                QVERIFY(!editor.guard.writeNow());
+        };
+        failTimes(3);
         QCOMPARE(failed.count(), 3);
         QCOMPARE(editor.desktop.boxes.size(), 1);
         const platform::MessageBox& box = editor.desktop.boxes.front().box;
-        QCOMPARE(box.title, kTitle);
+        QCOMPARE(box.title, QStringLiteral("Recover Unsaved Changes"));
         QCOMPARE(box.icon, platform::Icon::Warning);
         const QString folder = QDir::toNativeSeparators(editor.guard.store().folder());
-        QVERIFY2(box.text.contains(folder), qPrintable(box.text));
-        QVERIFY2(box.text.contains(QLatin1String("cannot be made")), qPrintable(box.text));
+        QVERIFY2(box.text.contains(folder) && box.text.contains(QLatin1String("cannot be made")),
+                 qPrintable(box.text));
         QVERIFY(failed.front().front().toString().contains(folder));
 
         // Writable again: quiet, and the copy is there.
         editor.host.settings = dir_.path();
         QVERIFY(editor.guard.writeNow());
         QVERIFY(QFile::exists(editor.guard.currentCopy()));
-        QCOMPARE(failed.count(), 3);
-        QCOMPARE(editor.desktop.boxes.size(), 1);
 
         // The next document is told again, once.
         editor.guard.editedChanged(false);
         editor.guard.documentReplaced();
         editor.host.settings = blocker;
-        editor.desktop.answer(Button::Ok);
-        QVERIFY(!editor.guard.writeNow());
-        QVERIFY(!editor.guard.writeNow());
+        failTimes(2);
         QCOMPARE(failed.count(), 5);
         QCOMPARE(editor.desktop.boxes.size(), 2);
-        QVERIFY2(editor.desktop.unexpected.isEmpty(),
-                 qPrintable(editor.desktop.unexpected.join('\n')));
+        QVERIFY2(editor.desktop.unexpected.isEmpty(), editor.unexpected().constData());
     }
 
     void anExitOnASignalKeepsTheCopy()
     {
         auto editor = std::make_unique<Editor>(dir_.path());
         editor->guard.setDelay(60 * 60 * 1000);
-        editor->host.path = helpFile();
-        editor->host.edited = true;
-        editor->host.doc = document(u"typed just now", skyrend::ColorValues[skyrend::Pink]);
+        editor->host.edit(helpFile(), u"typed just now", ColorValues[Pink]);
         editor->guard.documentEdited(); // its write is an hour away
         QVERIFY(editor->guard.writeNowForExit());
         const QString copy = editor->guard.currentCopy();
@@ -351,8 +299,7 @@ private slots:
         QVERIFY(QFile::exists(copy));
         QVERIFY(!CopyLock::liveHolder(RecoveryStore::lockOf(copy)));
 
-        // The next start offers it.
-        Editor next(dir_.path());
+        Editor next(dir_.path()); // the next start offers it
         next.desktop.answer(Button::Yes);
         next.guard.offerAtStart();
         QCOMPARE(next.host.restores, 1);
@@ -362,8 +309,14 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--hold-lock") == 0)
-        return holdLock(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--hold-lock") == 0) {
+        CopyLock lock(QString::fromLocal8Bit(argv[2]));
+        std::puts(lock.take() ? "locked" : "failed");
+        std::fflush(stdout);
+        while (std::getchar() != EOF) {
+        }
+        return 0;
+    }
     QApplication app(argc, argv);
     tst_RecoveryLocks test;
     return QTest::qExec(&test, argc, argv);

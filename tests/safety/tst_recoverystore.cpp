@@ -127,21 +127,19 @@ private slots:
     void readsOlderTaggedCopiesAsALoadShowsThem()
     {
         // A tag inside a header line and "%%" are read as the file's rules read them.
-        const QString tagged = QStringLiteral("#Ru%Rles\r\n%R1.%W No 100%% %Yspawn\r\n");
+        const std::u16string tagged = u"#Ru%Rles\r\n%R1.%W No 100%% %Yspawn\r\n";
         const QString file = store_.fileFor(QStringLiteral("/docs/Commands.hlp"), "old");
         const QDateTime written(QDate(2025, 1, 2), QTime(3, 4, 5, 6), Qt::UTC);
-        writeAll(file, taggedCopy(QStringLiteral("/docs/Commands.hlp"), written, tagged));
+        writeAll(file, taggedCopy(QStringLiteral("/docs/Commands.hlp"), written,
+                                  QString::fromStdU16String(tagged)));
         const auto back = RecoveryStore::read(file);
         QVERIFY2(back.copy, qPrintable(back.error));
         QCOMPARE(back.copy->documentPath, QStringLiteral("/docs/Commands.hlp"));
         QCOMPARE(back.copy->written, written);
-        const std::u16string raw = tagged.toStdU16String();
-        skyrend::HelpFileReader reader{std::u16string_view(raw)};
-        reader.readSome(raw.size());
-        const skyrend::ColoredText expected = reader.take();
-        QVERIFY(back.copy->doc == expected);
-        QCOMPARE(QString::fromStdU16String(back.copy->doc.text),
-                 QStringLiteral("#Rules\r\n1. No 100% spawn"));
+        skyrend::HelpFileReader reader{std::u16string_view(tagged)};
+        reader.readSome(tagged.size());
+        QVERIFY(back.copy->doc == reader.take());
+        QVERIFY(back.copy->doc.text == u"#Rules\r\n1. No 100% spawn");
     }
 
     void namesCopiesPerDocumentAndEditor()
@@ -163,11 +161,9 @@ private slots:
         const QString older = QString(a).replace(QStringLiteral("-one.recovery"), ".recovery");
         QVERIFY(!store_.write(older, sample()));
         writeAll(RecoveryStore::lockOf(a), "1\n");
-        QStringList found = store_.filesFor(QStringLiteral("/x/Commands.hlp"));
-        found.sort();
-        QStringList expected{a, b, older};
-        expected.sort();
-        QCOMPARE(found, expected);
+        const QStringList found = store_.filesFor(QStringLiteral("/x/Commands.hlp"));
+        QCOMPARE(QSet(found.begin(), found.end()), (QSet<QString>{a, b, older}));
+        QCOMPARE(found.size(), 3);
         QVERIFY(!store_.files().contains(RecoveryStore::lockOf(a)));
         QVERIFY(store_.openLockFor(QStringLiteral("/x/Commands.hlp")) !=
                 store_.openLockFor(QStringLiteral("/y/Commands.hlp")));

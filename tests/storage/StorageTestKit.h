@@ -9,8 +9,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <grp.h>
 #include <sched.h>
@@ -36,25 +36,15 @@ inline std::string errorText()
 
 inline void put(const fs::path& path, const std::string& bytes)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const bool ok = fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size());
-    if (fd >= 0)
-        ::close(fd);
-    if (!ok)
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!(out << bytes).flush())
         throw std::runtime_error("cannot write " + path.string());
 }
 
 inline std::string contents(const fs::path& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return "<unreadable: " + errorText() + ">";
-    std::string bytes;
-    char buffer[65536];
-    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
-        bytes.append(buffer, std::size_t(got));
-    ::close(fd);
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<unreadable>";
 }
 
 inline struct stat lstatOf(const fs::path& path)
@@ -75,37 +65,37 @@ inline QStringList namesIn(const fs::path& folder)
     return names;
 }
 
-enum class Node { Folder, NullDevice, FullDevice, BlockDevice, Fifo, Socket };
+// The device is made with the numbers of /dev/full: harmless were it opened. The block device
+// has a major number of no driver: opening it could reach no disk.
+enum class Node { Folder, FullDevice, BlockDevice, Fifo, Socket };
+constexpr Node kNodes[] = {Node::Folder, Node::FullDevice, Node::BlockDevice, Node::Fifo,
+                           Node::Socket};
+
+// How the storage library's messages name it.
+inline const char* kindOf(Node node)
+{
+    const char* const kinds[] = {"a folder", "a device", "a block device", "a FIFO (named pipe)",
+                                 "a socket"};
+    return kinds[int(node)];
+}
 
 // Makes a special file at `path`. Returns why it could not, for a skip ("" when it did).
 inline std::string make(Node node, const fs::path& path)
 {
     int result = 0;
-    switch (node) {
-    case Node::Folder:
-        result = ::mkdir(path.c_str(), 0755);
-        break;
-    case Node::NullDevice: // the numbers of /dev/null and /dev/full: harmless were they opened
-        result = ::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3));
-        break;
-    case Node::FullDevice:
-        result = ::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 7));
-        break;
-    case Node::BlockDevice: // a major number of no driver: opening it could reach no disk
-        result = ::mknod(path.c_str(), S_IFBLK | 0600, makedev(240, 0));
-        break;
-    case Node::Fifo:
-        result = ::mkfifo(path.c_str(), 0644);
-        break;
-    case Node::Socket: {
+    if (node == Node::Socket) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
         result = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
         ::close(fd);
-        break;
-    }
+    } else {
+        result = node == Node::Folder ? ::mkdir(path.c_str(), 0755)
+                 : node == Node::Fifo ? ::mkfifo(path.c_str(), 0644)
+                 : node == Node::FullDevice
+                     ? ::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 7))
+                     : ::mknod(path.c_str(), S_IFBLK | 0600, makedev(240, 0));
     }
     return result == 0 ? std::string() : "cannot make the node (" + errorText() + ")";
 }
@@ -148,9 +138,8 @@ inline std::string inChild(const std::function<std::string()>& body)
 // In a child: becomes an ordinary user (uid and gid 65534) when running as root.
 inline std::string becomeOrdinaryUser()
 {
-    if (::geteuid() != 0)
-        return {};
-    if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+    if (::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
         return "cannot drop privileges: " + errorText();
     return {};
 }
