@@ -23,30 +23,14 @@ const char* const kUsage = "Usage: skyrend-f1-editor [FILE]\n"
 // unsaved edits go to the recovery copy, and the program ends normally without asking.
 void endOnSignals(QApplication& app, safety::TerminationSignals& termination, frmMain& window)
 {
-    auto end = [&app, &window](int signal) {
-        session::DocumentSession& session = window.session();
-        if (!session.endKeepingEdits())
-            std::fprintf(stderr, "skyrend-f1-editor: the unsaved edits could not be kept\n");
-        app.exit(128 + signal);
-    };
     QObject::connect(&termination, &safety::TerminationSignals::requested, &window,
-                     [&window, end](int signal) {
-                         session::DocumentSession& session = window.session();
-                         if (!session.isBusy()) {
-                             end(signal);
-                             return;
-                         }
-                         // A save finishes first (a load stops at once); then the text is
-                         // whole and can be kept.
-                         session.requestAbort(true);
-                         auto* once = new QObject(&window);
-                         QObject::connect(&session, &session::DocumentSession::activityChanged,
-                                          once, [once, end, signal, &session] {
-                                              if (session.isBusy())
-                                                  return;
-                                              delete once;
-                                              end(signal);
-                                          });
+                     [&app, &window](int signal) {
+                         window.session().endKeepingEdits([&app, signal](bool kept) {
+                             if (!kept)
+                                 std::fprintf(stderr, "skyrend-f1-editor: the unsaved edits "
+                                                      "could not be kept\n");
+                             app.exit(128 + signal);
+                         });
                      });
     if (!termination.install())
         std::fprintf(stderr, "skyrend-f1-editor: cannot watch for termination signals\n");

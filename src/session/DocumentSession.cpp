@@ -221,11 +221,37 @@ bool DocumentSession::restore(const QString& path, const QString& title,
     return true;
 }
 
-bool DocumentSession::endKeepingEdits()
+void DocumentSession::endKeepingEdits(const std::function<void(bool kept)>& then)
 {
+    if (endPending_)
+        return; // told again (a second signal) while waiting: the first request stands
+    if (isBusy()) {
+        endPending_ = true;
+        // A save reads the text whole first (and then writes nothing); a load stops at once, and
+        // what it had put in the box is the file's, not the user's, so there is nothing to keep.
+        const bool loading = activity_ == Activity::Loading;
+        requestAbort(true);
+        auto connection = std::make_shared<QMetaObject::Connection>();
+        *connection = connect(this, &DocumentSession::activityChanged, this,
+                              [this, connection, loading, then] {
+                                  if (isBusy())
+                                      return;
+                                  disconnect(*connection);
+                                  endPending_ = false;
+                                  if (!loading) {
+                                      endKeepingEdits(then);
+                                      return;
+                                  }
+                                  ending_ = true;
+                                  then(true);
+                              });
+        return;
+    }
+    if (ending_)
+        return;
     ending_ = true;
-    requestAbort(true); // a running load stops without a word
-    return !safety_ || safety_->keepEditsForExit();
+    requestAbort(true);
+    then(!safety_ || safety_->keepEditsForExit());
 }
 
 void DocumentSession::offerRecoveryAtStart()

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -106,10 +107,10 @@ public:
     bool load(skyrend::HelpFileReader& reader);
     bool loadTagged(const QString& tagged);
 
-    // The program was told to end (a signal): the edits go to the recovery copy, and from here
-    // on no command reads or writes a file, whatever a box that closes with the program
-    // answers. False when the copy could not be written.
-    bool endKeepingEdits();
+    // The program was told to end (a signal): once no load or save runs, the edits go to the
+    // recovery copy and `then` is told whether they were kept. From then on no command reads or
+    // writes a file, whatever a box that closes with the program answers.
+    void endKeepingEdits(const std::function<void(bool kept)>& then);
     bool isEnding() const { return ending_; }
 
     // The recovery copy and the file watch; null when not made.
@@ -171,6 +172,7 @@ private:
     int quiet_ = 0;
     bool abort_ = false;
     bool ending_ = false;
+    bool endPending_ = false; // waiting for a load or save to end
     bool abortQuietly_ = false;
 };
 
