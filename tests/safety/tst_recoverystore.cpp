@@ -122,6 +122,17 @@ private slots:
             QVERIFY(RecoveryStore::remove(file));
             QVERIFY(!QFile::exists(file));
         }
+        // One line of 10 MiB in alternating colours (a pasted blob) comes back whole as well.
+        constexpr std::size_t kHuge = 10 * 1024 * 1024;
+        RecoveryCopy huge = sample();
+        huge.doc = {std::u16string(kHuge, u'x'), {}};
+        for (std::size_t i = 0; i < kHuge; i += 4096)
+            skyrend::appendRun(huge.doc.runs, 4096, skyrend::ColorValues[(i / 4096) % 2]);
+        const QString file = store_.newUntitledFile();
+        QVERIFY(!store_.write(file, huge));
+        const auto back = RecoveryStore::read(file);
+        QVERIFY2(back.copy, qPrintable(back.error));
+        QVERIFY(back.copy->doc == huge.doc);
     }
 
     void readsOlderTaggedCopiesAsALoadShowsThem()
