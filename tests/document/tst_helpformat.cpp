@@ -1,37 +1,16 @@
 #include "document/Cp1252.h"
 #include "document/HelpFormat.h"
 
+#include "DocumentTestKit.h"
+
 #include <QtTest>
 
 #include <random>
 
 using namespace skyrend;
+using namespace kit;
 
 namespace {
-
-// A colour that no palette row has, as another editor might leave behind.
-constexpr ColorRef kForeign = 0x00123456;
-
-std::u16string u16(const QString& s)
-{
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size()));
-}
-
-QString qs(std::u16string_view s)
-{
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
-
-// Colours are written one letter per character: the palette letters, and 'x' for kForeign.
-ColorRef colorOfLetter(QChar letter)
-{
-    if (letter == u'x')
-        return kForeign;
-    const auto row = paletteRowOfLetter(letter.unicode());
-    if (!row)
-        qFatal("bad colour letter in test data");
-    return ColorValues[*row];
-}
 
 QString lettersOf(const std::vector<ColorRef>& colors)
 {
@@ -39,17 +18,6 @@ QString lettersOf(const std::vector<ColorRef>& colors)
     for (const ColorRef c : colors)
         out += c == kForeign ? QChar(u'x') : QChar(tagLetterOf(c).value_or('?'));
     return out;
-}
-
-ColoredText colored(const QString& text, QString letters)
-{
-    letters.remove(u' '); // test data groups letters with spaces for reading
-    if (letters.size() != text.size())
-        qFatal("test data: %d letters for %d characters", int(letters.size()), int(text.size()));
-    std::vector<ColorRef> colors;
-    for (const QChar l : letters)
-        colors.push_back(colorOfLetter(l));
-    return {u16(text), runsFromColors(colors)};
 }
 
 bool isBreak(char16_t c)
@@ -114,21 +82,11 @@ QString roundTripFault(const ColoredText& doc)
 // Text made of the characters the format cares about, in random colours.
 ColoredText randomDocument(std::mt19937& random)
 {
-    const std::u16string alphabet = u"%%%%##\r\n\r\nWPYRGBpbK a\u00e9";
-    const ColorRef colors[] = {ColorValues[0], ColorValues[1], ColorValues[2], ColorValues[3],
-                               ColorValues[4], ColorValues[5], ColorValues[6], kForeign};
-    ColoredText doc;
-    const int length = int(random() % 40);
-    std::vector<ColorRef> perChar;
-    ColorRef color = colors[random() % 8];
-    for (int i = 0; i < length; ++i) {
-        if (random() % 4 == 0)
-            color = colors[random() % 8];
-        doc.text.push_back(alphabet[random() % alphabet.size()]);
-        perChar.push_back(color);
-    }
-    doc.runs = runsFromColors(perChar);
-    return doc;
+    static const ColorRef colors[] = {ColorValues[0], ColorValues[1], ColorValues[2],
+                                      ColorValues[3], ColorValues[4], ColorValues[5],
+                                      ColorValues[6], kForeign};
+    return kit::randomDocument(random, std::u16string_view(u"%%%%##\r\n\r\nWPYRGBpbK a\u00e9"),
+                               colors, 40, 4);
 }
 
 } // namespace
@@ -420,8 +378,7 @@ private slots:
         for (int round = 0; round < 20000; ++round) {
             const ColoredText doc = randomDocument(random);
             const QString fault = roundTripFault(doc);
-            QVERIFY2(fault.isEmpty(),
-                     qPrintable(fault + " for: " + qs(doc.text).toUtf8().toPercentEncoding()));
+            QVERIFY2(fault.isEmpty(), qPrintable(fault + " for: " + named(doc)));
             kept += findUnkeepable(doc, encodeHelpText(doc)) ? 0 : 1;
         }
         QVERIFY2(kept > 5000, "too few generated documents can be kept to test the property");
@@ -435,7 +392,7 @@ private slots:
         int kept = 0;
         for (int round = 0; round < 20000; ++round) {
             const ColoredText doc = randomDocument(random);
-            const QByteArray what = qs(doc.text).toUtf8().toPercentEncoding();
+            const QByteArray what = named(doc);
             const ColoredText back = decodeHelpText(encodeHelpText(doc));
             const std::vector<Unkeepable> lost = findUnkeepables(doc.text);
             QVERIFY2(lost.empty() == (back.text == doc.text), what);
