@@ -3,6 +3,7 @@
 
 #include "FilesTestSupport.h"
 
+#include "../session/SaveQuestion.h"
 #include "safety/RecoveryGuard.h"
 
 #include <QDir>
@@ -10,9 +11,9 @@
 #include <QtTest>
 
 using namespace files_test;
+using namespace session_test;
 using platform::Button;
 using platform::Buttons;
-using platform::Icon;
 
 namespace {
 
@@ -68,15 +69,6 @@ bool drop(QWidget* target, const QList<QUrl>& urls)
     QDropEvent event(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &event);
     return true;
-}
-
-void compareQuestion(const platform::MessageBox& box)
-{
-    QCOMPARE(box.text, QStringLiteral("You have edited this file since last save, save?"));
-    QCOMPARE(box.title, QStringLiteral("Save?"));
-    QCOMPARE(box.icon, Icon::Information);
-    QCOMPARE(box.buttons, Buttons::YesNoCancel);
-    QCOMPARE(box.defaultButton, std::optional(Button::Yes));
 }
 
 } // namespace
@@ -189,13 +181,8 @@ private slots:
             QVERIFY(!result);
             QVERIFY(w.isVisible());
             QCOMPARE(w.windowTitle(), editedTitle(w, docTitle));
-            if (command == QLatin1String("session ends")) {
-                // Nothing was approved: closing asks again.
-                f.desktop.answer(Button::Cancel);
-                QVERIFY(!w.close());
-                QCOMPARE(f.desktop.boxes.size(), sc.answers.size() + 1);
-                compareQuestion(f.desktop.boxes.last().box);
-            }
+            if (command == QLatin1String("session ends"))
+                cancelCloseAtQuestion(f); // nothing was approved: closing asks again
             return;
         }
 
@@ -291,11 +278,7 @@ private slots:
         QVERIFY(w.sessionEnding(mayAsk));
         typeAtEnd(f, QStringLiteral(" more"));
         QCOMPARE(w.IsDirty(), quint8(1));
-        f.desktop.answer(Button::Cancel);
-        QVERIFY(!w.close());
-        QVERIFY(w.isVisible());
-        QCOMPARE(f.desktop.boxes.size(), mayAsk ? 2 : 1);
-        compareQuestion(f.desktop.boxes.last().box);
+        cancelCloseAtQuestion(f);
         VERIFY_NO_UNEXPECTED_BOXES(f);
     }
 
