@@ -24,8 +24,10 @@ std::u16string_view withoutFinalLineBreak(std::u16string_view raw)
     return raw;
 }
 
-// The reading rules, feeding visible stretches and their colour to `sink`. Stretches without
-// '%' or '#' go over in one piece, so long plain text costs one append.
+// The reading rules, feeding visible stretches and their colour to `sink` (as views into `raw`).
+// Stretches without '%' or '#' go over in one piece, so long plain text costs one append. A sink
+// that has markup(index, length, colour) is also told of each tag (with the colour it switches
+// to) and each dropped '%' (with the colour that stays).
 template <class Sink>
 void readTags(std::u16string_view raw, Sink& sink, ColorRef& current, bool fileEnd = true)
 {
@@ -57,11 +59,15 @@ void readTags(std::u16string_view raw, Sink& sink, ColorRef& current, bool fileE
         if (i + 1 < n) {
             const char16_t next = raw[i + 1];
             if (next == u'%') { // the first of two is dropped, the second read again
+                if constexpr (requires { sink.markup(i, std::size_t(1), current); })
+                    sink.markup(i, std::size_t(1), current);
                 ++i;
                 continue;
             }
             if (next < 128 && tagColors[next]) {
                 current = *tagColors[next];
+                if constexpr (requires { sink.markup(i, std::size_t(2), current); })
+                    sink.markup(i, std::size_t(2), current);
                 i += 2;
                 continue;
             }
@@ -200,6 +206,37 @@ void decodeHelpPiece(std::u16string_view raw, ColorRef& current, bool fileEnd, C
     }
     readTags(raw, sink, current, fileEnd);
     sink.flush();
+}
+
+namespace {
+
+struct SpanSink {
+    std::u16string_view line;
+    std::vector<TaggedSpan>& spans;
+
+    void append(std::u16string_view s, ColorRef color)
+    {
+        if (!spans.empty() && spans.back().kind == TaggedSpan::Text && spans.back().color == color)
+            spans.back().length += s.size();
+        else
+            spans.push_back(
+                {std::size_t(s.data() - line.data()), s.size(), color, TaggedSpan::Text});
+    }
+    void markup(std::size_t index, std::size_t length, ColorRef color)
+    {
+        spans.push_back(
+            {index, length, color, length == 2 ? TaggedSpan::Tag : TaggedSpan::Dropped});
+    }
+};
+
+} // namespace
+
+std::vector<TaggedSpan> readTaggedLine(std::u16string_view line, ColorRef& current)
+{
+    std::vector<TaggedSpan> spans;
+    SpanSink sink{line, spans};
+    readTags(line, sink, current, false);
+    return spans;
 }
 
 std::u16string decodeVisibleText(std::u16string_view raw)

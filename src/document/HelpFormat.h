@@ -60,6 +60,22 @@ ColoredText decodeHelpText(std::u16string_view raw);
 // piece ends the file. What it reads is appended to `out`.
 void decodeHelpPiece(std::u16string_view raw, ColorRef& current, bool fileEnd, ColoredText& out);
 
+// One stretch of a line of tagged text as the reader takes it: visible text, a colour tag (with
+// the colour it switches to), or the first '%' of "%%", which the reader drops.
+struct TaggedSpan {
+    enum Kind { Text, Tag, Dropped };
+    std::size_t start;
+    std::size_t length;
+    ColorRef color;
+    Kind kind;
+    friend bool operator==(const TaggedSpan&, const TaggedSpan&) = default;
+};
+
+// Reads one line of tagged text (without its line break) starting in `current`, and leaves
+// `current` as the reader's colour at its end. The spans cover the line in order; neighbouring
+// text of one colour is one span.
+std::vector<TaggedSpan> readTaggedLine(std::u16string_view line, ColorRef& current);
+
 // Only the visible text of decodeHelpText(raw), without building runs.
 std::u16string decodeVisibleText(std::u16string_view raw);
 
