@@ -4,6 +4,8 @@
 
 #include "document/Macros.h"
 #include "document/Palette.h"
+#include "editor/TagView.h"
+#include "editor/TagViewSwitch.h"
 
 #include <QAction>
 #include <QMenu>
@@ -60,6 +62,10 @@ void frmMain::menu_Color_Click(int index)
 {
     if (index < 0 || index >= skyrend::PaletteColorCount)
         return;
+    if (tagViews->isShown()) { // among the tags, a colour is its tag
+        tagView->insertPlainText(QStringLiteral("%") + QLatin1Char(skyrend::ColorLetters[index]));
+        return;
+    }
     // A header line is always Green in the file: say so instead of colouring it for nothing.
     if (rEdit->selectionInHeaderLines()) {
         lblCaption->setText(QStringLiteral("Coloring This Line Makes No Difference."));
@@ -72,5 +78,9 @@ void frmMain::menu_macro_Click(int index)
 {
     if (index < 0 || index >= skyrend::MacroCount)
         return;
-    rEdit->setSelText(fromLatin1(skyrend::trimmedField(skyrend::MacroTokens[index])));
+    const QString macro = fromLatin1(skyrend::trimmedField(skyrend::MacroTokens[index]));
+    if (tagViews->isShown())
+        tagView->insertPlainText(macro);
+    else
+        rEdit->setSelText(macro);
 }

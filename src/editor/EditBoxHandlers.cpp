@@ -7,6 +7,8 @@
 
 #include <QMenu>
 
+#include <functional>
+
 namespace {
 
 const QString kNoHeader = QStringLiteral(
@@ -72,23 +74,42 @@ void frmMain::rEdit_KeyUp(int key, Qt::KeyboardModifiers shift)
     if (rEdit->releaseEndsShortcut(key) || isModifierKey(key) ||
         (shift & (Qt::ControlModifier | Qt::AltModifier)))
         return;
+    // The tag this key typed was taken when it was typed; what stands before the caret now is
+    // older text.
+    if (key == tagTypedByKey_) {
+        tagTypedByKey_ = 0;
+        return;
+    }
+    const bool letterKey = key >= Qt::Key_A && key <= Qt::Key_Z;
+    takeTagBeforeCaret([&](QChar letter) { return letterKey && letter.toUpper() == QChar(key); });
+}
 
+void frmMain::rEdit_TextTyped(int key, const QString& text)
+{
+    // A fast typist presses the next key before letting go of the tag letter: the tag is taken
+    // as soon as its letter is in the text.
+    if (text.size() == 1 &&
+        takeTagBeforeCaret([&](QChar letter) { return letter == text.front(); }))
+        tagTypedByKey_ = key;
+}
+
+bool frmMain::takeTagBeforeCaret(const std::function<bool(QChar)>& justTyped)
+{
     const qsizetype s = rEdit->SelStart();
     if (s < 2)
-        return;
+        return false;
     const QChar letter = rEdit->charAt(s - 1);
     const auto color = skyrend::tagColor(rEdit->charAt(s - 2).unicode(), letter.unicode());
     if (!color)
-        return;
-
+        return false;
     // When the letter was just typed, removing the pair joins the typing's undo step, so one
     // undo goes back to the text before the "%".
-    const bool justTyped = key >= Qt::Key_A && key <= Qt::Key_Z && letter.toUpper() == QChar(key);
     rEdit->setSelStart(s - 2);
     rEdit->setSelLength(2);
-    rEdit->setSelText(QString(),
-                      justTyped ? RichTextBox::JoinPreviousUndoStep : RichTextBox::NewUndoStep);
+    rEdit->setSelText(QString(), justTyped(letter) ? RichTextBox::JoinPreviousUndoStep
+                                                   : RichTextBox::NewUndoStep);
     rEdit->setSelColor(*color);
+    return true;
 }
 
 void frmMain::rEdit_MouseDown(int button, Qt::KeyboardModifiers, int x, int y)

@@ -16,25 +16,26 @@ EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::
       window_(window)
 {
     // The menu's Undo and Redo do what the box does for Ctrl+Z and Ctrl+Y.
-    undo =
-        add(QStringLiteral("Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)}, [this] { box_.undo(); });
+    undo = add(QStringLiteral("Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)},
+               [this] { edit().undo(); });
     redo = add(QStringLiteral("Redo"),
                {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
-               [this] { box_.redo(); });
+               [this] { edit().redo(); });
     menu.addSeparator();
-    cut = add(QStringLiteral("Cut"), {QKeySequence(Qt::CTRL | Qt::Key_X)}, [this] { box_.cut(); });
-    copy =
-        add(QStringLiteral("Copy"), {QKeySequence(Qt::CTRL | Qt::Key_C)}, [this] { box_.copy(); });
+    cut =
+        add(QStringLiteral("Cut"), {QKeySequence(Qt::CTRL | Qt::Key_X)}, [this] { edit().cut(); });
+    copy = add(QStringLiteral("Copy"), {QKeySequence(Qt::CTRL | Qt::Key_C)},
+               [this] { edit().copy(); });
     paste = add(QStringLiteral("Paste"), {QKeySequence(Qt::CTRL | Qt::Key_V)},
-                [this] { box_.paste(); });
+                [this] { edit().paste(); });
     deleteSelection = add(QStringLiteral("Delete"), {QKeySequence(Qt::Key_Delete)}, [this] {
-        QTextCursor c = box_.textCursor();
+        QTextCursor c = edit().textCursor();
         c.removeSelectedText();
-        box_.setTextCursor(c);
+        edit().setTextCursor(c);
     });
     menu.addSeparator();
     selectAll = add(QStringLiteral("Select All"), {QKeySequence(Qt::CTRL | Qt::Key_A)},
-                    [this] { box_.selectAll(); });
+                    [this] { edit().selectAll(); });
     // These keys belong to the box, which handles them itself when it has the focus: the menu
     // only shows them. So a key acts once, through the box's own key handling (KeyDown and
     // KeyUp see it), and Delete or Ctrl+A in another widget never edits the text.
@@ -58,7 +59,7 @@ EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::
     connect(&box, &QPlainTextEdit::copyAvailable, this, &EditMenu::refresh);
     // Every edit: only what an edit can change, and cheaply (Replace All makes many).
     connect(&box, &RichTextBox::Change, this,
-            [this] { selectAll->setEnabled(box_.document()->characterCount() > 1); });
+            [this] { selectAll->setEnabled(edit().document()->characterCount() > 1); });
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &EditMenu::refresh);
     connect(&menu, &QMenu::aboutToShow, this, &EditMenu::refresh);
     refresh();
@@ -76,24 +77,29 @@ QAction* EditMenu::add(const QString& caption, const QList<QKeySequence>& keys,
     return action;
 }
 
+QPlainTextEdit& EditMenu::edit() const
+{
+    return shown_ ? shown_() : box_;
+}
+
 void EditMenu::refresh()
 {
-    const QTextDocument* doc = box_.document();
-    const bool selection = box_.textCursor().hasSelection();
+    const QTextDocument* doc = edit().document();
+    const bool selection = edit().textCursor().hasSelection();
     undo->setEnabled(doc->isUndoAvailable());
     redo->setEnabled(doc->isRedoAvailable());
     cut->setEnabled(selection);
     copy->setEnabled(selection);
     deleteSelection->setEnabled(selection);
-    paste->setEnabled(box_.canPaste());
+    paste->setEnabled(edit().canPaste());
     selectAll->setEnabled(doc->characterCount() > 1);
 }
 
 void EditMenu::goToLineClick()
 {
-    const QTextDocument* doc = box_.document();
+    const QTextDocument* doc = edit().document();
     const int lines = doc->blockCount(); // one block per line of the file
-    const int current = box_.textCursor().blockNumber() + 1;
+    const int current = edit().textCursor().blockNumber() + 1;
     const QString answer =
         desktop_
             .inputBox(window_, QStringLiteral("Line number (1 to %1):").arg(lines),
@@ -112,9 +118,9 @@ void EditMenu::goToLineClick()
                               QStringLiteral("Go to Line"), platform::Icon::Information);
         return;
     }
-    QTextCursor c = box_.textCursor();
+    QTextCursor c = edit().textCursor();
     c.setPosition(doc->findBlockByNumber(int(line - 1)).position());
-    box_.setTextCursor(c);
-    box_.ensureCursorVisible();
-    box_.setFocus(Qt::OtherFocusReason);
+    edit().setTextCursor(c);
+    edit().ensureCursorVisible();
+    edit().setFocus(Qt::OtherFocusReason);
 }

@@ -6,6 +6,7 @@
 
 class QAction;
 class QMenu;
+class QPlainTextEdit;
 class QWidget;
 class RichTextBox;
 namespace find {
@@ -42,13 +43,18 @@ public:
     void goToLineClick();
     // Brings the items' enabled states up to date.
     void refresh();
+    // The items act on the box `shown` gives (the document, or its tags) instead of `box`.
+    void followShown(std::function<QPlainTextEdit&()> shown) { shown_ = std::move(shown); }
 
 private:
     QAction* add(const QString& caption, const QList<QKeySequence>& keys,
                  const std::function<void()>& handler);
 
+    QPlainTextEdit& edit() const;
+
     QMenu& menu_;
     RichTextBox& box_;
+    std::function<QPlainTextEdit&()> shown_;
     find::FindBar& bar_;
     platform::Desktop& desktop_;
     std::function<bool()> busy_;

@@ -487,6 +487,7 @@ void RichTextBox::keyPressEvent(QKeyEvent* event)
         typedEnd_ = textCursor().position();
         typedSteps_ = document()->availableUndoSteps();
         event->accept();
+        emit TextTyped(event->key(), text);
         return;
     }
     if (text.contains(QChar::LineSeparator)) {

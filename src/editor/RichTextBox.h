@@ -142,6 +142,8 @@ signals:
     // Before a key takes effect / after it was released.
     void KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void KeyUp(int key, Qt::KeyboardModifiers modifiers);
+    // Text a key typed, just after it went in (before KeyDone).
+    void TextTyped(int key, const QString& text);
     // After a key press has taken effect (the caret has moved, the text changed).
     void KeyDone(int key, Qt::KeyboardModifiers modifiers);
     // Every mouse button press: button 1 left, 2 right, 4 middle; position in twips.

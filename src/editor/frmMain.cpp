@@ -2,6 +2,8 @@
 
 #include "document/Palette.h"
 #include "editor/EditMenu.h"
+#include "editor/TagView.h"
+#include "editor/TagViewSwitch.h"
 #include "editor/TypingColorSwatch.h"
 #include "editor/WindowState.h"
 #include "find/EditorFindSupport.h"
@@ -68,6 +70,7 @@ frmMain::frmMain(platform::Desktop& desktop, const QString& programFolder, QWidg
     menu_View = sidePanels->createViewMenu(*menuBar(), menu_Colors->menuAction());
     connect(sidePanels->problems, &panels::ProblemsPanel::countChanged, this,
             &frmMain::Form_Resize);
+    createTagViewItem();
     Form_Resize();
     // Last, so that nothing made after it changes the size it restores.
     windowState = new WindowState(*this, *rEdit, *settings_);
@@ -118,7 +121,11 @@ void frmMain::createControls()
     lblCaption->setFont(fontOrFallback(QStringLiteral("Tahoma"), 8.25, QFontDatabase::GeneralFont));
     lblCaption->setText(QStringLiteral("Welcome"));
 
-    findSupport_ = std::make_unique<find::EditorFindSupport>(*rEdit);
+    tagView = new TagView(central_);
+    tagViews = new TagViewSwitch(*rEdit, *tagView);
+    connect(tagViews, &TagViewSwitch::caretMoved, this, &frmMain::showPageHeader);
+    findSupport_ = std::make_unique<find::EditorFindSupport>(
+        *rEdit, [this]() -> QPlainTextEdit& { return tagViews->current(); });
     findBar = new find::FindBar(*findSupport_, central_);
     connect(findBar, &find::FindBar::shownOrHidden, this, &frmMain::Form_Resize);
     colorSwatch = new TypingColorSwatch(*rEdit, central_);
@@ -127,6 +134,7 @@ void frmMain::createControls()
     connect(rEdit, &RichTextBox::Change, this, &frmMain::rEdit_Change);
     connect(rEdit, &RichTextBox::KeyDown, this, &frmMain::rEdit_KeyDown);
     connect(rEdit, &RichTextBox::KeyUp, this, &frmMain::rEdit_KeyUp);
+    connect(rEdit, &RichTextBox::TextTyped, this, &frmMain::rEdit_TextTyped);
     connect(rEdit, &RichTextBox::KeyDone, this, &frmMain::showPageHeader);
     connect(rEdit, &RichTextBox::MouseDown, this, &frmMain::rEdit_MouseDown);
     connect(rEdit, &RichTextBox::menuKeyPressed, this, [this](QPoint at) {
@@ -184,6 +192,7 @@ void frmMain::createMenus()
     menu_Edit = bar->addMenu(QStringLiteral("&Edit"));
     editMenu = new EditMenu(
         *menu_Edit, *rEdit, *findBar, desktop_, [this] { return isBusy(); }, this);
+    editMenu->followShown([this]() -> QPlainTextEdit& { return tagViews->current(); });
 
     menu_Tools = bar->addMenu(QStringLiteral("&Tools"));
     menu_PurgeColors =
@@ -203,6 +212,29 @@ void frmMain::createMenus()
     menu_HelpFile = item(menu_Help, QStringLiteral("Help Topics"), &frmMain::menu_HelpFile_Click,
                          QKeySequence(Qt::Key_F1));
     menu_About = item(menu_Help, QStringLiteral("About..."), &frmMain::menu_About_Click);
+}
+
+void frmMain::createTagViewItem()
+{
+    menu_View->addSeparator();
+    menu_ShowTags = menu_View->addAction(QStringLiteral("Show Tags"));
+    menu_ShowTags->setCheckable(true);
+    menu_ShowTags->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    connect(menu_ShowTags, &QAction::toggled, this, [this](bool shown) {
+        if (isBusy())
+            menu_ShowTags->setChecked(tagViews->isShown());
+        else
+            tagViews->setShown(shown);
+    });
+    connect(tagViews, &TagViewSwitch::shownChanged, menu_ShowTags, &QAction::setChecked);
+    // A new document in the box leaves the tags of the old one.
+    using session::DocumentSession;
+    connect(session_, &DocumentSession::documentCleared, tagViews, &TagViewSwitch::drop);
+    connect(session_, &DocumentSession::restored, tagViews, &TagViewSwitch::drop);
+    connect(session_, &DocumentSession::activityChanged, this, [this](auto activity) {
+        if (activity == DocumentSession::Activity::Loading)
+            tagViews->drop();
+    });
 }
 
 void frmMain::Form_Load()
@@ -252,6 +284,8 @@ void frmMain::showDocumentState()
     menu_Colors->menuAction()->setEnabled(!loading);
     menu_Save->setEnabled(!isBusy() && session_->isEdited());
     menu_Reload->setEnabled(!isBusy() && !session_->path().isEmpty());
+    if (menu_ShowTags)
+        menu_ShowTags->setEnabled(!isBusy());
 }
 
 void frmMain::activityChanged(session::DocumentSession::Activity activity)
@@ -303,8 +337,10 @@ void frmMain::Form_Resize()
     // The find bar, when shown, sits between the text and the label.
     const int F = findBar->isHidden() ? 0 : findBar->sizeHint().height();
     // Too small for the label: the edit box keeps its last height, the label still moves.
-    if (H - L - F >= 0)
+    if (H - L - F >= 0) {
         rEdit->setGeometry(rEdit->x(), 0, W, H - L - F);
+        tagView->setGeometry(rEdit->geometry());
+    }
     findBar->setGeometry(0, H - L - F, W, F);
     lblCaption->move(lblCaption->x(), H - L);
     const int S = colorSwatch->sizeHint().width();

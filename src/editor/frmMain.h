@@ -12,6 +12,7 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -21,6 +22,8 @@ namespace skyrend {
 class HelpFileReader;
 }
 class EditMenu;
+class TagView;
+class TagViewSwitch;
 class TypingColorSwatch;
 class WindowState;
 namespace find {
@@ -103,6 +106,10 @@ public:
     // The Pages and Problems panels and the View menu.
     panels::SidePanels* sidePanels = nullptr;
     QMenu* menu_View = nullptr;
+    // View, Show Tags: the document's tagged text, edited in place of the coloured box.
+    TagView* tagView = nullptr;
+    TagViewSwitch* tagViews = nullptr;
+    QAction* menu_ShowTags = nullptr;
 
     // ---- Start-up and layout (editor/frmMain.cpp) -------------------------------------------
     void Form_Load();
@@ -123,6 +130,8 @@ public:
     void rEdit_Change();
     void rEdit_KeyDown(int key, Qt::KeyboardModifiers shift);
     void rEdit_KeyUp(int key, Qt::KeyboardModifiers shift);
+    // Text typed into the box (after it is in): a colour tag is taken at once.
+    void rEdit_TextTyped(int key, const QString& text);
     // The header of the page the caret is on, in the status label (after a key or a click).
     void showPageHeader();
     void rEdit_MouseDown(int button, Qt::KeyboardModifiers shift, int x, int y);
@@ -189,6 +198,10 @@ private:
     void createControls();
     void createMenus();
     void connectSession();
+    void createTagViewItem();
+    // Turns a "%" and a colour letter just before the caret into the typing colour; true when
+    // there was one. `justTyped` says whether the letter was typed by the key being handled.
+    bool takeTagBeforeCaret(const std::function<bool(QChar)>& justTyped);
     // The title and the commands that follow the session's state.
     void showDocumentState();
     void activityChanged(session::DocumentSession::Activity activity);
@@ -210,4 +223,5 @@ private:
     std::unique_ptr<find::EditorFindSupport> findSupport_;
     bool closeWhenIdle_ = false; // a close came while busy
     bool closeApproved_ = false; // the session's end already asked about unsaved edits
+    int tagTypedByKey_ = 0;      // the key whose typing made the last colour tag, until released
 };

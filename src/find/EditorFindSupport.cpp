@@ -1,10 +1,12 @@
 #include "find/EditorFindSupport.h"
 
 #include "editor/RichTextBox.h"
+#include "editor/TagView.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <climits>
@@ -63,6 +65,15 @@ void DocumentSearch::readColors(const QTextDocument& document)
     };
     int position = 0;
     for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+        // A highlighted text (the tags) shows the highlighter's colours, not its own.
+        if (const QList<QTextLayout::FormatRange> shown = b.layout()->formats(); !shown.isEmpty()) {
+            for (const QTextLayout::FormatRange& range : shown)
+                addRun(position + range.start, RichTextBox::colorOf(range.format));
+            position += b.length() - 1;
+            if (b.next().isValid())
+                addRun(position++, TagHighlighter::colorAtEnd(b));
+            continue;
+        }
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
             addRun(position, colorOfIndex(f.charFormatIndex()));
@@ -179,17 +190,17 @@ bool DocumentSearch::isMatch(const Match& m) const
 
 QString EditorFindSupport::currentFindString() const
 {
-    const QString selected = box_.textCursor().selectedText();
+    const QString selected = edit().textCursor().selectedText();
     return selected.contains(QChar::ParagraphSeparator) ? QString() : selected;
 }
 
 void EditorFindSupport::select(const Match& m)
 {
-    QTextCursor c = box_.textCursor();
+    QTextCursor c = edit().textCursor();
     c.setPosition(m.position);
     c.setPosition(m.position + m.length, QTextCursor::KeepAnchor);
-    box_.setTextCursor(c);
-    box_.ensureCursorVisible();
+    edit().setTextCursor(c);
+    edit().ensureCursorVisible();
 }
 
 FindOutcome EditorFindSupport::findIn(const DocumentSearch& search, Direction direction, int from)
@@ -212,8 +223,8 @@ FindOutcome EditorFindSupport::findIn(const DocumentSearch& search, Direction di
 FindOutcome EditorFindSupport::find(const QString& pattern, const FindOptions& options,
                                     Direction direction, bool fromSelectionStart)
 {
-    const DocumentSearch search(*box_.document(), pattern, options);
-    const QTextCursor c = box_.textCursor();
+    const DocumentSearch search(*edit().document(), pattern, options);
+    const QTextCursor c = edit().textCursor();
     const int from = direction == Direction::Backward || fromSelectionStart ? c.selectionStart()
                                                                             : c.selectionEnd();
     return findIn(search, direction, from);
@@ -223,10 +234,10 @@ FindOutcome EditorFindSupport::replace(const QString& pattern, const QString& re
                                        const FindOptions& options)
 {
     {
-        const DocumentSearch search(*box_.document(), pattern, options);
+        const DocumentSearch search(*edit().document(), pattern, options);
         if (!search.valid())
             return {FindOutcome::BadPattern, search.error()};
-        QTextCursor c = box_.textCursor();
+        QTextCursor c = edit().textCursor();
         const Match selected{c.selectionStart(), c.selectionEnd() - c.selectionStart()};
         if (!search.isMatch(selected))
             return findIn(search, Direction::Forward, selected.position);
@@ -235,16 +246,16 @@ FindOutcome EditorFindSupport::replace(const QString& pattern, const QString& re
         c.beginEditBlock();
         c.insertText(toQtLineBreaks(replacement), format);
         c.endEditBlock();
-        box_.setTextCursor(c);
+        edit().setTextCursor(c);
     }
-    const DocumentSearch after(*box_.document(), pattern, options);
-    return findIn(after, Direction::Forward, box_.textCursor().selectionEnd());
+    const DocumentSearch after(*edit().document(), pattern, options);
+    return findIn(after, Direction::Forward, edit().textCursor().selectionEnd());
 }
 
 int EditorFindSupport::replaceAll(const QString& pattern, const QString& replacement,
                                   const FindOptions& options, QString* error)
 {
-    const DocumentSearch search(*box_.document(), pattern, options);
+    const DocumentSearch search(*edit().document(), pattern, options);
     if (!search.valid()) {
         if (error)
             *error = search.error();
@@ -258,7 +269,7 @@ int EditorFindSupport::replaceAll(const QString& pattern, const QString& replace
     // edit, so Qt lays out only the lines it touched (one edit block around all of them would
     // lay out every line between the first match and the last). From the last match back, so
     // the positions of the ones before stay true.
-    QTextCursor c(box_.document());
+    QTextCursor c(edit().document());
     bool first = true;
     for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
         if (first)
@@ -274,9 +285,14 @@ int EditorFindSupport::replaceAll(const QString& pattern, const QString& replace
     return int(matches.size());
 }
 
+QPlainTextEdit& EditorFindSupport::edit() const
+{
+    return shown_ ? shown_() : box_;
+}
+
 void EditorFindSupport::focusText()
 {
-    box_.setFocus(Qt::OtherFocusReason);
+    edit().setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace find

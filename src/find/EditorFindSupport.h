@@ -5,8 +5,10 @@
 #include <QRegularExpression>
 #include <QStringMatcher>
 
+#include <functional>
 #include <vector>
 
+class QPlainTextEdit;
 class RichTextBox;
 class QTextDocument;
 
@@ -57,10 +59,14 @@ private:
     std::vector<skyrend::ColorRef> runColors_;
 };
 
-// The find bar's view of a RichTextBox.
+// The find bar's view of a RichTextBox, or of whichever box `shown` gives (the text as shown:
+// the document, or its tags).
 class EditorFindSupport : public FindSupport {
 public:
-    explicit EditorFindSupport(RichTextBox& box) : box_(box) {}
+    explicit EditorFindSupport(RichTextBox& box, std::function<QPlainTextEdit&()> shown = {})
+        : box_(box), shown_(std::move(shown))
+    {
+    }
 
     QString currentFindString() const override;
     FindOutcome find(const QString& pattern, const FindOptions& options, Direction direction,
@@ -74,8 +80,10 @@ public:
 private:
     FindOutcome findIn(const DocumentSearch& search, Direction direction, int from);
     void select(const Match& m);
+    QPlainTextEdit& edit() const;
 
     RichTextBox& box_;
+    std::function<QPlainTextEdit&()> shown_;
 };
 
 } // namespace find
