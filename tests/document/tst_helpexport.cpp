@@ -1,4 +1,5 @@
 #include "document/HelpExport.h"
+#include "document/HelpFileReader.h"
 
 #include "DocumentTestKit.h"
 
@@ -83,6 +84,67 @@ ReadBack readFragment(const QString& html)
     return r;
 }
 
+QByteArray fixture(const QString& name)
+{
+    QFile file(QStringLiteral(SKYREND_TEST_DATA "/export/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing test data %s", qPrintable(name));
+    return file.readAll();
+}
+
+QByteArray bytesOf(const std::string& s)
+{
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+
+// What a forum shows for BBCode, read as forums read it: a '[' that starts no known tag is text.
+// `fault` names tags that do not nest, and a colour that ends only to start again.
+ReadBack readBbcode(const QString& code)
+{
+    static const QRegularExpression tag(u"\\G\\[(color=#([0-9a-f]{6})|/color|b|/b|i|/i)\\]"_qs);
+    ReadBack r;
+    QStringList open;
+    std::optional<ColorRef> color, lastClosed;
+    for (qsizetype i = 0; i < code.size() && r.fault.isEmpty();) {
+        const auto m = tag.match(code, i);
+        if (!m.hasMatch()) {
+            const qsizetype n = code[i].isHighSurrogate() ? 2 : 1;
+            r.text += code.mid(i, n);
+            for (qsizetype k = 0; k < n; ++k)
+                r.colors.push_back(color.value_or(0));
+            lastClosed.reset();
+            i += n;
+            continue;
+        }
+        i += m.capturedLength();
+        const QString name = m.captured(1);
+        if (name.startsWith(u'/')) {
+            if (open.isEmpty() || open.takeLast() != name.mid(1).section(u'=', 0, 0))
+                r.fault = u"[%1] closes nothing open"_qs.arg(name);
+            if (name == u"/color"_qs) {
+                lastClosed = color;
+                color.reset();
+            }
+            continue;
+        }
+        open.push_back(name.section(u'=', 0, 0));
+        if (!m.captured(2).isEmpty()) {
+            const uint v = m.captured(2).toUInt(nullptr, 16);
+            const ColorRef c = rgb(v >> 16, (v >> 8) & 0xFF, v & 0xFF);
+            if (color)
+                r.fault = u"a colour inside a colour"_qs;
+            if (lastClosed == c)
+                r.fault = u"a colour ended only to start again"_qs;
+            color = c;
+        } else {
+            lastClosed.reset();
+        }
+    }
+    if (r.fault.isEmpty() && !open.isEmpty())
+        r.fault = u"[%1] left open"_qs.arg(open.join(u","_qs));
+    return r;
+}
+
 } // namespace
 
 class TestHelpExport : public QObject {
@@ -92,6 +154,11 @@ private slots:
     void fragmentEscapes_data();
     void fragmentEscapes();
     void fragmentReadsBackAsTheText();
+    void fixtures_data();
+    void fixtures();
+    void pageTitle_data();
+    void pageTitle();
+    void bbcodeReadsBackAsTheText();
 };
 
 void TestHelpExport::fragmentEscapes_data()
@@ -153,6 +220,86 @@ void TestHelpExport::fragmentReadsBackAsTheText()
                 expected[k] = back.colors[k] = 0;
             else if (QChar::isLowSurrogate(doc.text[k]))
                 expected[k] = expected[k - 1];
+        QCOMPARE(back.colors, expected);
+    }
+}
+
+// Files as the editor shows them, against the page and the BBCode they export to.
+void TestHelpExport::fixtures_data()
+{
+    QTest::addColumn<QString>("name");
+    // Text above the first page; escaping; a tag inside a header line; colour runs over lines;
+    // runs of spaces; Windows-1252 letters; a '[' for BBCode; known and unknown macros; a blank
+    // first line of a page; a page of its header alone.
+    QTest::newRow("pages") << u"pages"_qs;
+    QTest::newRow("empty file") << u"empty"_qs;
+}
+
+void TestHelpExport::fixtures()
+{
+    QFETCH(QString, name);
+    const ColoredText doc = readHelpFile(fixture(name + u".hlp"_qs).toStdString());
+    QCOMPARE(bytesOf(htmlPage(doc, u16(name + u".hlp"_qs))), fixture(name + u".html"_qs));
+    QCOMPARE(bytesOf(bbcode(doc)), fixture(name + u".bbcode"_qs));
+}
+
+void TestHelpExport::pageTitle_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("the name given") << u"#Rules"_qs << u"Commands.hlp"_qs << u"Commands.hlp"_qs;
+    QTest::newRow("else the first page's title")
+        << u"intro\r\n#Rules & <more>\r\n#Ships"_qs << QString() << u"Rules &amp; &lt;more&gt;"_qs;
+    QTest::newRow("else a title of its own") << u"no pages"_qs << QString() << u"Skyrend help"_qs;
+    QTest::newRow("a name outside ASCII")
+        << QString() << u"Hilfe \u00e4\u20ac.hlp"_qs << u"Hilfe \u00e4\u20ac.hlp"_qs;
+}
+
+void TestHelpExport::pageTitle()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    const ColoredText doc{u16(text), {{std::size_t(text.size()), ColorValues[Green]}}};
+    const QString page = fromUtf8(htmlPage(doc, u16(name)));
+    QVERIFY2(page.contains(u"<title>"_qs + title + u"</title>"_qs), qPrintable(page));
+}
+
+// Whatever the document, a forum shows its lines in their colours, header lines without their
+// '#', and every tag closes.
+void TestHelpExport::bbcodeReadsBackAsTheText()
+{
+    std::mt19937 random(77);
+    const std::u16string_view pieces[] = {u"[",          u"]",    u"[b]",  u"[/color]", u"a",
+                                          u"#",          u"\r\n", u" ",    u"\u00e9",   u"%",
+                                          u"\U0001F600", u"=",    u"\r\n#"};
+    const ColorRef colors[] = {ColorValues[White], ColorValues[Green], ColorValues[Pink], kForeign};
+    for (int round = 0; round < 300; ++round) {
+        const ColoredText doc = randomDocument(random, pieces, colors, 30, 3);
+        ReadBack back = readBbcode(fromUtf8(bbcode(doc)));
+        QVERIFY2(back.fault.isEmpty(), qPrintable(back.fault + u": "_qs + qs(doc.text)));
+
+        QString text;
+        std::vector<ColorRef> expected;
+        const std::vector<ColorRef> perChar = colorsOf(doc);
+        for (std::size_t k = 0; k < doc.text.size(); ++k) {
+            const char16_t c = doc.text[k];
+            if (c == u'\n')
+                continue; // the CR of CR LF stands for it
+            if (c == u'#' && (k == 0 || doc.text[k - 1] == u'\n'))
+                continue;
+            text += c == u'\r' ? QChar(u'\n') : QChar(c);
+            expected.push_back(c == u'\r'                 ? 0
+                               : QChar::isLowSurrogate(c) ? expected.back()
+                                                          : perChar[k]);
+        }
+        if (!doc.text.empty())
+            text += u'\n', expected.push_back(0);
+        for (qsizetype k = 0; k < back.text.size(); ++k)
+            if (back.text[k] == u'\n')
+                back.colors[std::size_t(k)] = 0;
+        QCOMPARE(back.text, text);
         QCOMPARE(back.colors, expected);
     }
 }
