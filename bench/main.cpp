@@ -7,6 +7,7 @@
 #include "PanelsBench.h"
 
 #include "document/Cp1252.h"
+#include "document/HelpExport.h"
 #include "document/HelpFormat.h"
 #include "editor/frmMain.h"
 
@@ -140,7 +141,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // "--only NAME" (codec, color, save, open, key, big) runs one part, for profiling.
+    // "--only NAME" (codec, export, color, save, open, key, big) runs one part, for profiling.
     const QStringList args = QCoreApplication::arguments();
     const qsizetype onlyAt = args.indexOf(QStringLiteral("--only"));
     const QString only = onlyAt >= 0 && onlyAt + 1 < args.size() ? args[onlyAt + 1] : QString();
@@ -164,6 +165,19 @@ int main(int argc, char** argv)
         print("decode_mib_s", mib / (decodeMs / 1000));
         print("encode_mib_s", double(doc.text.size()) / double(kMiB) / (encodeMs / 1000));
         std::printf("runs_1mib: %zu\n", doc.runs.size());
+    }
+
+    if (wanted("export")) {
+        // The whole page File > Export > HTML writes, with the spread of the runs.
+        std::vector<double> ms;
+        std::size_t pageBytes = 0;
+        for (int i = 0; i < runs; ++i)
+            ms.push_back(
+                elapsedMs([&] { pageBytes = skyrend::htmlPage(doc, u"bench.hlp").size(); }));
+        const auto [low, high] = std::minmax_element(ms.begin(), ms.end());
+        std::printf("export_html_1mib_ms: %.1f  (%d runs, lowest %.1f, highest %.1f; %zu bytes)\n",
+                    median(ms), runs, *low, *high, pageBytes);
+        std::fflush(stdout);
     }
 
     BenchDesktop desktop;

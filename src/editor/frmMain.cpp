@@ -6,6 +6,7 @@
 #include "editor/TagViewSwitch.h"
 #include "editor/TypingColorSwatch.h"
 #include "editor/WindowState.h"
+#include "files/ExportCommands.h"
 #include "find/EditorFindSupport.h"
 #include "find/FindBar.h"
 #include "panels/ProblemCountLabel.h"
@@ -173,6 +174,7 @@ void frmMain::createMenus()
     menu_Reload = item(menu_File, QStringLiteral("Reload"), &frmMain::menu_Reload_Click,
                        QKeySequence(Qt::Key_F5));
     menu_Reload->setEnabled(false);
+    new ExportCommands(*menu_File, *rEdit, *session_, desktop_, this);
     s1a = menu_File->addSeparator();
     menu_RecentFile = menu_File->addMenu(QStringLiteral("Recent Files"));
     // At design the submenu holds the last entry, empty and disabled; the others are made at

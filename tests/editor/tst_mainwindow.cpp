@@ -91,8 +91,9 @@ private slots:
         for (QAction* a : w.menu_File->actions())
             file << (a->isSeparator() ? QStringLiteral("-") : a->text()) +
                         (a->isVisible() ? QString() : QStringLiteral(" (hidden)"));
-        QCOMPARE(file, QStringList({"New", "Open", "Save", "Save As", "Reload", "-", "Recent Files",
-                                    "- (hidden)", "Configuration (hidden)", "-", "E&xit"}));
+        QCOMPARE(file, QStringList({"New", "Open", "Save", "Save As", "Reload", "Export", "-",
+                                    "Recent Files", "- (hidden)", "Configuration (hidden)", "-",
+                                    "E&xit"}));
         QCOMPARE(w.menu_New->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
         QCOMPARE(w.menu_Open->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
         QCOMPARE(w.menu_Save->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
