@@ -202,6 +202,14 @@ void decodeHelpPiece(std::u16string_view raw, ColorRef& current, bool fileEnd, C
     sink.flush();
 }
 
+ColoredText decodePastedText(std::u16string_view raw, ColorRef entering)
+{
+    // The reader's rules need no line start, only the colour before the text.
+    ColoredText out;
+    decodeHelpPiece(normalizeLineBreaks(raw), entering, false, out);
+    return out;
+}
+
 std::u16string decodeVisibleText(std::u16string_view raw)
 {
     std::u16string text;
@@ -331,6 +339,15 @@ std::u16string encodeHelpText(const ColoredText& doc)
     EncodeSink sink{out};
     writeTags(doc, Green, sink);
     out.append(u"\r\n");
+    return out;
+}
+
+std::u16string encodeCopiedText(const ColoredText& doc)
+{
+    std::u16string out;
+    out.reserve(doc.text.size() + doc.text.size() / 8 + 16);
+    EncodeSink sink{out};
+    writeTags(doc, Green, sink);
     return out;
 }
 

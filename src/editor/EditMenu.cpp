@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 #include <QTextBlock>
 
 EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::Desktop& desktop,
@@ -25,8 +26,14 @@ EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::
     cut = add(QStringLiteral("Cut"), {QKeySequence(Qt::CTRL | Qt::Key_X)}, [this] { box_.cut(); });
     copy =
         add(QStringLiteral("Copy"), {QKeySequence(Qt::CTRL | Qt::Key_C)}, [this] { box_.copy(); });
+    copyWithTags =
+        add(QStringLiteral("Copy with Tags"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+            [this] { box_.copyWithTags(); });
     paste = add(QStringLiteral("Paste"), {QKeySequence(Qt::CTRL | Qt::Key_V)},
                 [this] { box_.paste(); });
+    pastePlain =
+        add(QStringLiteral("Paste as Plain Text"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)},
+            [this] { box_.pasteAsPlainText(); });
     deleteSelection = add(QStringLiteral("Delete"), {QKeySequence(Qt::Key_Delete)}, [this] {
         QTextCursor c = box_.textCursor();
         c.removeSelectedText();
@@ -38,7 +45,8 @@ EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::
     // These keys belong to the box, which handles them itself when it has the focus: the menu
     // only shows them. So a key acts once, through the box's own key handling (KeyDown and
     // KeyUp see it), and Delete or Ctrl+A in another widget never edits the text.
-    for (QAction* a : {undo, redo, cut, copy, paste, deleteSelection, selectAll})
+    for (QAction* a :
+         {undo, redo, cut, copy, copyWithTags, paste, pastePlain, deleteSelection, selectAll})
         a->setShortcutContext(Qt::WidgetShortcut);
     menu.addSeparator();
     find = add(QStringLiteral("Find..."), {QKeySequence(Qt::CTRL | Qt::Key_F)},
@@ -84,8 +92,11 @@ void EditMenu::refresh()
     redo->setEnabled(doc->isRedoAvailable());
     cut->setEnabled(selection);
     copy->setEnabled(selection);
+    copyWithTags->setEnabled(selection);
     deleteSelection->setEnabled(selection);
     paste->setEnabled(box_.canPaste());
+    const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+    pastePlain->setEnabled(!box_.isReadOnly() && clipboard && clipboard->hasText());
     selectAll->setEnabled(doc->characterCount() > 1);
 }
 
