@@ -4,6 +4,7 @@
 #include "cli/Json.h"
 #include "document/Cp1252.h"
 #include "document/FileLimits.h"
+#include "document/HelpExport.h"
 #include "document/HelpFileReader.h"
 #include "document/HelpFormat.h"
 #include "document/HelpProblems.h"
@@ -52,6 +53,10 @@ Commands:
                            form; "color" is W, P, Y, R, G, B, p or "#rrggbb".
   normalize FILE [-o OUT]  Print, or write to OUT, what the editor saves when FILE is
                            opened and saved without edits.
+  export --html|--bbcode FILE [-o OUT]
+                           Print, or write to OUT, FILE as the editor shows it: an
+                           HTML page (one section per help page, in the game's colours,
+                           key macros by their names) or forum BBCode.
   check FILE...            Report what the editor's Problems panel lists for FILE once
                            opened, as FILE:LINE:COLUMN: MESSAGE. LINE and COLUMN count
                            the text as the editor shows it, where tags take no room.
@@ -61,6 +66,7 @@ A FILE or JSONFILE of "-" is read from standard input, so the commands work in a
 
 Options:
   --shown                  With decode: the colours the editor shows.
+  --html, --bbcode         With export: the form to write.
   -h, --help               Show this text.
   --version                Show the version.
 
@@ -115,8 +121,19 @@ bool readFileOrComplain(const std::string& name, std::string& bytes,
     return true;
 }
 
-// Writes `bytes` to the file `name` as the editor saves: nothing bigger than it opens, and
-// through a link, over no device, FIFO or folder, with the file's owner, mode and links kept.
+// Writes `bytes` to the file `name` as the editor saves: through a link, over no device, FIFO
+// or folder, with the file's owner, mode and links kept.
+bool writeBytesOrComplain(const std::string& name, std::string_view bytes)
+{
+    const storage::WriteResult written = storage::writeFile(fs::path(name), bytes);
+    if (!written.ok()) {
+        printError("cannot write '" + name + "': " + written.message);
+        return false;
+    }
+    return true;
+}
+
+// writeBytesOrComplain for a help file: nothing bigger than the editor opens.
 bool writeFileOrComplain(const std::string& name, std::string_view bytes)
 {
     if (bytes.size() > kMaxHelpFileBytes) {
@@ -125,12 +142,7 @@ bool writeFileOrComplain(const std::string& name, std::string_view bytes)
                    " MiB, the most the editor opens; nothing was written");
         return false;
     }
-    const storage::WriteResult written = storage::writeFile(fs::path(name), bytes);
-    if (!written.ok()) {
-        printError("cannot write '" + name + "': " + written.message);
-        return false;
-    }
-    return true;
+    return writeBytesOrComplain(name, bytes);
 }
 
 // A file by the reading rules; what a save writes for it is what the editor saves after opening
@@ -207,6 +219,40 @@ int runNormalize(const std::vector<std::string>& files, const std::optional<std:
     return warnUnkeepable(files[0], saved) ? kFindings : kSuccess;
 }
 
+enum class ExportForm { None, Html, Bbcode };
+
+// The name an HTML page is titled with: the file's own name; none for standard input, or when
+// the name is no UTF-8 (the page's first header then titles it).
+std::u16string pageName(const std::string& file)
+{
+    if (file == kStandardInput)
+        return {};
+    try {
+        return fs::path(file).filename().u16string();
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+int runExport(const std::vector<std::string>& files, ExportForm form,
+              const std::optional<std::string>& output)
+{
+    if (form == ExportForm::None)
+        return usageError("export needs --html or --bbcode");
+    if (files.size() != 1)
+        return usageError("export takes one FILE");
+    std::string bytes;
+    if (!readFileOrComplain(files[0], bytes))
+        return kError;
+    // What the editor shows, so that an export here is the editor's export of the file.
+    const ColoredText doc = readHelpFile(bytes);
+    const std::string text =
+        form == ExportForm::Html ? htmlPage(doc, pageName(files[0])) : bbcode(doc);
+    if (output)
+        return writeBytesOrComplain(*output, text) ? kSuccess : kError;
+    return writeStdout(text) ? kSuccess : kError;
+}
+
 int runCheck(const std::vector<std::string>& files)
 {
     if (files.empty())
@@ -247,6 +293,7 @@ int main(int argc, char** argv)
     std::vector<std::string> files;
     std::optional<std::string> output;
     bool shown = false;
+    ExportForm form = ExportForm::None;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -258,6 +305,10 @@ int main(int argc, char** argv)
             return writeStdout("skyrend-f1 " SKYREND_VERSION "\n") ? kSuccess : kError;
         } else if (!optionsEnded && a == "--shown") {
             shown = true;
+        } else if (!optionsEnded && (a == "--html" || a == "--bbcode")) {
+            if (form != ExportForm::None)
+                return usageError("give one of --html and --bbcode, once");
+            form = a == "--html" ? ExportForm::Html : ExportForm::Bbcode;
         } else if (!optionsEnded && a == "-o") {
             if (output)
                 return usageError("-o given twice");
@@ -274,8 +325,10 @@ int main(int argc, char** argv)
     }
     if (command.empty())
         return usageError("no command given");
-    if (output && command != "normalize")
-        return usageError("-o belongs to normalize");
+    if (output && command != "normalize" && command != "export")
+        return usageError("-o belongs to normalize and export");
+    if (form != ExportForm::None && command != "export")
+        return usageError("--html and --bbcode belong to export");
     if (shown && command != "decode")
         return usageError("--shown belongs to decode");
     try {
@@ -285,6 +338,8 @@ int main(int argc, char** argv)
             return runEncode(files);
         if (command == "normalize")
             return runNormalize(files, output);
+        if (command == "export")
+            return runExport(files, form, output);
         if (command == "check")
             return runCheck(files);
     } catch (const std::bad_alloc&) {
