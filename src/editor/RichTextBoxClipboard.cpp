@@ -3,6 +3,8 @@
 
 #include "editor/RichTextBox.h"
 
+#include "document/HelpExport.h"
+
 #include <QClipboard>
 #include <QDataStream>
 #include <QGuiApplication>
@@ -72,6 +74,9 @@ QMimeData* RichTextBox::createMimeDataFromSelection() const
     auto* data = new QMimeData;
     data->setText(text);
     data->setData(kRunsMime, payload);
+    // For programs that take coloured text; a paste in the editor reads its own format instead.
+    const std::string html = skyrend::htmlFragment(selectedColoredText());
+    data->setHtml(QString::fromUtf8(html.data(), qsizetype(html.size())));
     return data;
 }
 
