@@ -100,9 +100,12 @@ private slots:
         QVERIFY(option);
         option->setFocus();
         QTRY_VERIFY(option->hasFocus());
+        QApplication::clipboard()->setText(QStringLiteral("pasted"));
+        using Press = std::pair<Qt::Key, Qt::KeyboardModifiers>;
         for (const auto& [key, mods] :
-             {std::pair{Qt::Key_Delete, Qt::NoModifier}, std::pair{Qt::Key_X, Qt::ControlModifier},
-              std::pair{Qt::Key_V, Qt::ControlModifier}, std::pair{Qt::Key_Z, Qt::ControlModifier}})
+             {Press{Qt::Key_Delete, Qt::NoModifier}, Press{Qt::Key_X, Qt::ControlModifier},
+              Press{Qt::Key_V, Qt::ControlModifier}, Press{Qt::Key_Z, Qt::ControlModifier},
+              Press{Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier}})
             QTest::keyClick(option, key, mods);
         QCOMPARE(f.edit().toPlainText(), QStringLiteral("abc"));
     }
