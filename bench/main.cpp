@@ -5,6 +5,7 @@
 #include "BenchTiming.h"
 #include "FindBench.h"
 #include "PanelsBench.h"
+#include "PasteBench.h"
 
 #include "document/Cp1252.h"
 #include "document/HelpExport.h"
@@ -141,7 +142,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // "--only NAME" (codec, export, color, save, open, key, big) runs one part, for profiling.
+    // "--only NAME" (codec, export, color, save, open, key, panels, find, paste, big) runs one
+    // part, for profiling.
     const QStringList args = QCoreApplication::arguments();
     const qsizetype onlyAt = args.indexOf(QStringLiteral("--only"));
     const QString only = onlyAt >= 0 && onlyAt + 1 < args.size() ? args[onlyAt + 1] : QString();
@@ -270,6 +272,9 @@ int main(int argc, char** argv)
 
     if (wanted("find"))
         ok = benchFind(window, path) && ok;
+
+    if (wanted("paste"))
+        ok = benchPaste(window) && ok;
 
     if (wanted("big")) {
         // A 10 MiB file loads and saves to what the codec alone gives.

@@ -6,7 +6,7 @@
 # comes with qt6-base-dev), the OpenGL headers Qt's CMake files look for, a font, and the X
 # server and tools the window runs under when there is no display (the end-to-end test too),
 # and clang-format, which a test runs over the sources. xwd (x11-apps) lets the end-to-end test
-# look at the colours on screen.
+# look at the colours on screen; xclip puts text on its clipboard as another program would.
 SKYREND_PACKAGES=(
     clang-format
     cmake
@@ -18,6 +18,7 @@ SKYREND_PACKAGES=(
     xvfb
     xauth
     xdotool
+    xclip
     x11-apps
 )
 

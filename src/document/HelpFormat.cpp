@@ -239,6 +239,14 @@ std::vector<TaggedSpan> readTaggedLine(std::u16string_view line, ColorRef& curre
     return spans;
 }
 
+ColoredText decodePastedText(std::u16string_view raw, ColorRef entering)
+{
+    // The reader's rules need no line start, only the colour before the text.
+    ColoredText out;
+    decodeHelpPiece(normalizeLineBreaks(raw), entering, false, out);
+    return out;
+}
+
 std::u16string decodeVisibleText(std::u16string_view raw)
 {
     std::u16string text;
@@ -368,6 +376,15 @@ std::u16string encodeHelpText(const ColoredText& doc)
     EncodeSink sink{out};
     writeTags(doc, Green, sink);
     out.append(u"\r\n");
+    return out;
+}
+
+std::u16string encodeCopiedText(const ColoredText& doc)
+{
+    std::u16string out;
+    out.reserve(doc.text.size() + doc.text.size() / 8 + 16);
+    EncodeSink sink{out};
+    writeTags(doc, Green, sink);
     return out;
 }
 

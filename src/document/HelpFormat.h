@@ -76,12 +76,23 @@ struct TaggedSpan {
 // text of one colour is one span.
 std::vector<TaggedSpan> readTaggedLine(std::u16string_view line, ColorRef& current);
 
+// Tagged text pasted from another program, read by the file's reading rules: CR LF, a lone CR
+// and a lone LF each make one line break, and the reader starts in `entering`, the colour the
+// text goes into. Unlike a file, the text has no closing line break a save wrote, so a final
+// line break is kept; characters outside Windows-1252 stay as they are.
+ColoredText decodePastedText(std::u16string_view raw, ColorRef entering);
+
 // Only the visible text of decodeHelpText(raw), without building runs.
 std::u16string decodeVisibleText(std::u16string_view raw);
 
 // The tagged text a save writes for `doc`, closing "\r\n" included. Runs that fall short of the
 // text leave the rest Green; runs beyond it are ignored.
 std::u16string encodeHelpText(const ColoredText& doc);
+
+// The tagged text of `doc` alone, as a copy of a selection gives it to other programs: what
+// encodeHelpText writes, from the writer's start colour, without the closing CR LF a save adds
+// after a document (copying a word must not bring a line break along). Line breaks are CR LF.
+std::u16string encodeCopiedText(const ColoredText& doc);
 
 // encodeHelpText(doc), and where it put its colour tags: the offset in `text` of each tag's '%',
 // in order. Every other character of `text` is one of doc.text, in order, then the closing CR LF;

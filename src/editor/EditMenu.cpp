@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 #include <QTextBlock>
 
 EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::Desktop& desktop,
@@ -26,8 +27,25 @@ EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::
         add(QStringLiteral("Cut"), {QKeySequence(Qt::CTRL | Qt::Key_X)}, [this] { edit().cut(); });
     copy = add(QStringLiteral("Copy"), {QKeySequence(Qt::CTRL | Qt::Key_C)},
                [this] { edit().copy(); });
+    // Among the tags, the text is its tagged form already.
+    copyWithTags =
+        add(QStringLiteral("Copy with Tags"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+            [this] {
+                if (&edit() == &box_)
+                    box_.copyWithTags();
+                else
+                    edit().copy();
+            });
     paste = add(QStringLiteral("Paste"), {QKeySequence(Qt::CTRL | Qt::Key_V)},
                 [this] { edit().paste(); });
+    pastePlain =
+        add(QStringLiteral("Paste as Plain Text"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)},
+            [this] {
+                if (&edit() == &box_)
+                    box_.pasteAsPlainText();
+                else
+                    edit().paste();
+            });
     deleteSelection = add(QStringLiteral("Delete"), {QKeySequence(Qt::Key_Delete)}, [this] {
         QTextCursor c = edit().textCursor();
         c.removeSelectedText();
@@ -39,7 +57,8 @@ EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::
     // These keys belong to the box, which handles them itself when it has the focus: the menu
     // only shows them. So a key acts once, through the box's own key handling (KeyDown and
     // KeyUp see it), and Delete or Ctrl+A in another widget never edits the text.
-    for (QAction* a : {undo, redo, cut, copy, paste, deleteSelection, selectAll})
+    for (QAction* a :
+         {undo, redo, cut, copy, copyWithTags, paste, pastePlain, deleteSelection, selectAll})
         a->setShortcutContext(Qt::WidgetShortcut);
     menu.addSeparator();
     find = add(QStringLiteral("Find..."), {QKeySequence(Qt::CTRL | Qt::Key_F)},
@@ -90,8 +109,11 @@ void EditMenu::refresh()
     redo->setEnabled(doc->isRedoAvailable());
     cut->setEnabled(selection);
     copy->setEnabled(selection);
+    copyWithTags->setEnabled(selection);
     deleteSelection->setEnabled(selection);
     paste->setEnabled(edit().canPaste());
+    const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+    pastePlain->setEnabled(!edit().isReadOnly() && clipboard && clipboard->hasText());
     selectAll->setEnabled(doc->characterCount() > 1);
 }
 

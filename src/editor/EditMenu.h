@@ -30,7 +30,9 @@ public:
     QAction* redo = nullptr;
     QAction* cut = nullptr;
     QAction* copy = nullptr;
+    QAction* copyWithTags = nullptr;
     QAction* paste = nullptr;
+    QAction* pastePlain = nullptr;
     QAction* deleteSelection = nullptr;
     QAction* selectAll = nullptr;
     QAction* find = nullptr;

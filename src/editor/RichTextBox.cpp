@@ -458,6 +458,16 @@ void RichTextBox::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    if (mods == (Qt::ControlModifier | Qt::ShiftModifier) &&
+        (event->key() == Qt::Key_C || event->key() == Qt::Key_V)) {
+        // The Edit menu's Copy with Tags and Paste as Plain Text, which only show these keys.
+        if (event->key() == Qt::Key_C)
+            copyWithTags();
+        else
+            pasteAsPlainText();
+        event->accept();
+        return;
+    }
     if (event->matches(QKeySequence::InsertLineSeparator)) {
         // The help file knows one kind of line break; Shift+Enter makes the same as Enter.
         QKeyEvent plain(event->type(), Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));

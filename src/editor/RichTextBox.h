@@ -63,6 +63,15 @@ public:
 
     // The document as text plus colour runs, read without moving the caret.
     skyrend::ColoredText coloredText() const;
+    // The selection the same way.
+    skyrend::ColoredText selectedColoredText() const;
+
+    // The clipboard beyond Qt's cut, copy and paste (which keep colours inside the editor and
+    // read text from other programs by the file's tags): the selection as the tagged text a
+    // save writes for it, as plain text; and the clipboard's text pasted with every character
+    // as it is, in the typing colour. Each paste is one undo step.
+    void copyWithTags();
+    void pasteAsPlainText();
 
     // Reads the document's text and colours in slices, for the save. The box must not change
     // while it reads.
@@ -179,6 +188,9 @@ private:
     void readRange(int from, int to, QString& text,
                    QList<QPair<int, skyrend::ColorRef>>& runs) const;
     void insertPlain(QTextCursor& cursor, const QString& text);
+    // Replaces the selection with `doc` (line breaks in any form) in its colours, one undo step
+    // with the recolouring that follows.
+    void insertColored(const skyrend::ColoredText& doc);
 
     void forgetHeadersFrom(int position);
 

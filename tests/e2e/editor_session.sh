@@ -32,6 +32,33 @@ e2e_init()
     cp "$1" "$app_dir/skyrend-f1-editor"
 }
 
+# e2e_need TOOL...: ends the test as skipped (77) when a tool beyond Xvfb and xdotool is
+# missing. Call before e2e_init.
+e2e_need()
+{
+    local tool
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is not installed (./test installs it)"
+            exit 77
+        fi
+    done
+}
+
+# e2e_clipboard_put FILE: another program (xclip) offers FILE's bytes, UTF-8 text, on the
+# clipboard; it keeps them there until something else takes the clipboard or the X server ends.
+e2e_clipboard_put()
+{
+    xclip -selection clipboard -target UTF8_STRING -in "$1" >/dev/null 2>&1 ||
+        e2e_fail "xclip could not take the clipboard"
+}
+
+# e2e_clipboard_get: prints the clipboard's text as another program (xclip) reads it.
+e2e_clipboard_get()
+{
+    xclip -selection clipboard -target UTF8_STRING -out
+}
+
 e2e_cleanup()
 {
     local pid

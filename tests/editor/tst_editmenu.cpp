@@ -23,21 +23,26 @@ private slots:
         QVERIFY(!m.redo->isEnabled());
         QVERIFY(!m.cut->isEnabled());
         QVERIFY(!m.copy->isEnabled());
+        QVERIFY(!m.copyWithTags->isEnabled());
         QVERIFY(!m.deleteSelection->isEnabled());
         QVERIFY(!m.paste->isEnabled());
+        QVERIFY(!m.pastePlain->isEnabled());
         QVERIFY(!m.selectAll->isEnabled());
 
         f.type(QStringLiteral("abc"));
         QVERIFY(m.undo->isEnabled());
         QVERIFY(m.selectAll->isEnabled());
         QVERIFY(!m.copy->isEnabled());
+        QVERIFY(!m.copyWithTags->isEnabled());
         m.selectAll->trigger();
         QCOMPARE(f.edit().SelLength(), 3);
         QVERIFY(m.cut->isEnabled());
         QVERIFY(m.copy->isEnabled());
+        QVERIFY(m.copyWithTags->isEnabled());
         QVERIFY(m.deleteSelection->isEnabled());
         m.copy->trigger();
         QVERIFY(m.paste->isEnabled());
+        QVERIFY(m.pastePlain->isEnabled());
         m.deleteSelection->trigger();
         QCOMPARE(f.edit().Text(), QString());
         QVERIFY(!m.copy->isEnabled());
@@ -95,9 +100,12 @@ private slots:
         QVERIFY(option);
         option->setFocus();
         QTRY_VERIFY(option->hasFocus());
+        QApplication::clipboard()->setText(QStringLiteral("pasted"));
+        using Press = std::pair<Qt::Key, Qt::KeyboardModifiers>;
         for (const auto& [key, mods] :
-             {std::pair{Qt::Key_Delete, Qt::NoModifier}, std::pair{Qt::Key_X, Qt::ControlModifier},
-              std::pair{Qt::Key_V, Qt::ControlModifier}, std::pair{Qt::Key_Z, Qt::ControlModifier}})
+             {Press{Qt::Key_Delete, Qt::NoModifier}, Press{Qt::Key_X, Qt::ControlModifier},
+              Press{Qt::Key_V, Qt::ControlModifier}, Press{Qt::Key_Z, Qt::ControlModifier},
+              Press{Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier}})
             QTest::keyClick(option, key, mods);
         QCOMPARE(f.edit().toPlainText(), QStringLiteral("abc"));
     }
@@ -157,7 +165,12 @@ private slots:
             f.w().editMenu->selectAll->trigger();
             f.w().editMenu->goToLine->trigger();
             QCOMPARE(f.w().rEdit->SelLength(), 0);
+            f.w().rEdit->setSelLength(4);
+            f.w().editMenu->copyWithTags->trigger();
+            f.w().editMenu->pastePlain->trigger();
+            f.w().editMenu->paste->trigger();
         };
+        QApplication::clipboard()->setText(QStringLiteral("%Ypasted"));
         QByteArray big("#Page\r\n");
         for (int i = 0; i < 40000; ++i)
             big += "%Rline %Gof %Btext\r\n";
@@ -165,6 +178,8 @@ private slots:
         f.open(big);
         QVERIFY(tried);
         QVERIFY(f.desktop.inputsShown.isEmpty());
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("%Ypasted"));
+        QVERIFY(!f.edit().Text().contains(QStringLiteral("pasted")));
         VERIFY_NO_UNEXPECTED_BOXES(f);
     }
 };

@@ -109,9 +109,11 @@ private slots:
                                       : a->text() + QLatin1Char(' ') +
                                             a->shortcut().toString(QKeySequence::PortableText));
         QCOMPARE(edit, QStringList({"Undo Ctrl+Z", "Redo Ctrl+Y", "-", "Cut Ctrl+X", "Copy Ctrl+C",
-                                    "Paste Ctrl+V", "Delete Del", "-", "Select All Ctrl+A", "-",
-                                    "Find... Ctrl+F", "Find Next F3", "Find Previous Shift+F3",
-                                    "Replace... Ctrl+H", "-", "Go to Line... Ctrl+G"}));
+                                    "Copy with Tags Ctrl+Shift+C", "Paste Ctrl+V",
+                                    "Paste as Plain Text Ctrl+Shift+V", "Delete Del", "-",
+                                    "Select All Ctrl+A", "-", "Find... Ctrl+F", "Find Next F3",
+                                    "Find Previous Shift+F3", "Replace... Ctrl+H", "-",
+                                    "Go to Line... Ctrl+G"}));
         QVERIFY(
             w.editMenu->redo->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+Shift+Z"))));
         QCOMPARE(w.menu_HelpFile->shortcut(), QKeySequence(Qt::Key_F1));
