@@ -74,23 +74,23 @@ void frmMain::rEdit_KeyUp(int key, Qt::KeyboardModifiers shift)
     if (rEdit->releaseEndsShortcut(key) || isModifierKey(key) ||
         (shift & (Qt::ControlModifier | Qt::AltModifier)))
         return;
-    // The tag this key typed was taken when it was typed; what stands before the caret now is
-    // older text.
-    if (key == tagTypedByKey_) {
-        tagTypedByKey_ = 0;
+    // A tag typed was taken when its letter was typed; while nothing moved since, what stands
+    // before the caret is older text, whichever key is let go now.
+    if (typedTag_.revision == rEdit->document()->revision() &&
+        typedTag_.position == rEdit->textCursor().position())
         return;
-    }
+    typedTag_ = {};
     const bool letterKey = key >= Qt::Key_A && key <= Qt::Key_Z;
     takeTagBeforeCaret([&](QChar letter) { return letterKey && letter.toUpper() == QChar(key); });
 }
 
-void frmMain::rEdit_TextTyped(int key, const QString& text)
+void frmMain::rEdit_TextTyped(int, const QString& text)
 {
     // A fast typist presses the next key before letting go of the tag letter: the tag is taken
     // as soon as its letter is in the text.
     if (text.size() == 1 &&
         takeTagBeforeCaret([&](QChar letter) { return letter == text.front(); }))
-        tagTypedByKey_ = key;
+        typedTag_ = {rEdit->document()->revision(), rEdit->textCursor().position()};
 }
 
 bool frmMain::takeTagBeforeCaret(const std::function<bool(QChar)>& justTyped)

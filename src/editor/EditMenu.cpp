@@ -28,24 +28,22 @@ EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::
     copy = add(QStringLiteral("Copy"), {QKeySequence(Qt::CTRL | Qt::Key_C)},
                [this] { edit().copy(); });
     // Among the tags, the text is its tagged form already.
-    copyWithTags =
-        add(QStringLiteral("Copy with Tags"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
-            [this] {
-                if (&edit() == &box_)
-                    box_.copyWithTags();
-                else
-                    edit().copy();
-            });
+    copyWithTags = add(QStringLiteral("Copy with Tags"),
+                       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}, [this] {
+                           if (&edit() == &box_)
+                               box_.copyWithTags();
+                           else
+                               edit().copy();
+                       });
     paste = add(QStringLiteral("Paste"), {QKeySequence(Qt::CTRL | Qt::Key_V)},
                 [this] { edit().paste(); });
-    pastePlain =
-        add(QStringLiteral("Paste as Plain Text"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)},
-            [this] {
-                if (&edit() == &box_)
-                    box_.pasteAsPlainText();
-                else
-                    edit().paste();
-            });
+    pastePlain = add(QStringLiteral("Paste as Plain Text"),
+                     {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)}, [this] {
+                         if (&edit() == &box_)
+                             box_.pasteAsPlainText();
+                         else
+                             edit().paste();
+                     });
     deleteSelection = add(QStringLiteral("Delete"), {QKeySequence(Qt::Key_Delete)}, [this] {
         QTextCursor c = edit().textCursor();
         c.removeSelectedText();

@@ -223,5 +223,9 @@ private:
     std::unique_ptr<find::EditorFindSupport> findSupport_;
     bool closeWhenIdle_ = false; // a close came while busy
     bool closeApproved_ = false; // the session's end already asked about unsaved edits
-    int tagTypedByKey_ = 0;      // the key whose typing made the last colour tag, until released
+    // Where the last typed colour tag left the document (its revision) and the caret.
+    struct {
+        int revision = -1;
+        int position = -1;
+    } typedTag_;
 };

@@ -26,17 +26,22 @@ struct ReadBack {
     QString fault;
 };
 
+// No 0x00BBGGRR value. (Not std::optional: GCC 12 warns falsely of a use before it is set in a
+// release build.)
+constexpr ColorRef kNoColor = 0xFFFFFFFFu;
+
 ReadBack readFragment(const QString& html)
 {
     ReadBack r;
     std::vector<ColorRef> open;
-    std::optional<ColorRef> lastClosed; // colour of a span that ended right before
+    // Colour of a span that ended right before; kNoColor for none.
+    ColorRef lastClosed = kNoColor;
     for (qsizetype i = 0; i < html.size() && r.fault.isEmpty();) {
         const auto addChar = [&](QString c) {
             r.text += c;
             for (qsizetype k = 0; k < c.size(); ++k)
                 r.colors.push_back(open.empty() ? 0 : open.back());
-            lastClosed.reset();
+            lastClosed = kNoColor;
         };
         if (html[i] == u'<') {
             const qsizetype end = html.indexOf(u'>', i);
@@ -104,15 +109,16 @@ ReadBack readBbcode(const QString& code)
     static const QRegularExpression tag(u"\\G\\[(color=#([0-9a-f]{6})|/color|b|/b|i|/i)\\]"_qs);
     ReadBack r;
     QStringList open;
-    std::optional<ColorRef> color, lastClosed;
+    ColorRef color = kNoColor;
+    ColorRef lastClosed = kNoColor;
     for (qsizetype i = 0; i < code.size() && r.fault.isEmpty();) {
         const auto m = tag.match(code, i);
         if (!m.hasMatch()) {
             const qsizetype n = code[i].isHighSurrogate() ? 2 : 1;
             r.text += code.mid(i, n);
             for (qsizetype k = 0; k < n; ++k)
-                r.colors.push_back(color.value_or(0));
-            lastClosed.reset();
+                r.colors.push_back(color == kNoColor ? 0 : color);
+            lastClosed = kNoColor;
             i += n;
             continue;
         }
@@ -123,7 +129,7 @@ ReadBack readBbcode(const QString& code)
                 r.fault = u"[%1] closes nothing open"_qs.arg(name);
             if (name == u"/color"_qs) {
                 lastClosed = color;
-                color.reset();
+                color = kNoColor;
             }
             continue;
         }
@@ -131,13 +137,13 @@ ReadBack readBbcode(const QString& code)
         if (!m.captured(2).isEmpty()) {
             const uint v = m.captured(2).toUInt(nullptr, 16);
             const ColorRef c = rgb(v >> 16, (v >> 8) & 0xFF, v & 0xFF);
-            if (color)
+            if (color != kNoColor)
                 r.fault = u"a colour inside a colour"_qs;
             if (lastClosed == c)
                 r.fault = u"a colour ended only to start again"_qs;
             color = c;
         } else {
-            lastClosed.reset();
+            lastClosed = kNoColor;
         }
     }
     if (r.fault.isEmpty() && !open.isEmpty())

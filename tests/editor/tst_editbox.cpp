@@ -74,6 +74,58 @@ private slots:
         QCOMPARE(f.w().IsDirty(), quint8(1));
     }
 
+    // A tag is taken when its letter is typed, before any key is released: a fast typist's
+    // next key already goes in the tag's colour. "+x" presses x, "-x" releases it; the release
+    // of the tag letter then leaves older text before the caret alone.
+    void typedTagsWithKeysHeldDown_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("colors");
+        QTest::newRow("rollover") << u"ab"_qs << QStringList{u"+%"_qs, u"-%"_qs, u"+R"_qs, u"+h"_qs,
+                                                             u"-R"_qs, u"+i"_qs, u"-h"_qs, u"-i"_qs}
+                                  << u"abhi"_qs << u"WWRR"_qs;
+        QTest::newRow("all held") << u"ab"_qs << QStringList{u"+%"_qs, u"+G"_qs, u"+x"_qs,
+                                                             u"-x"_qs, u"-G"_qs, u"-%"_qs}
+                                  << u"abx"_qs << u"WWG"_qs;
+        QTest::newRow("older pair stays")
+            << u"x%G"_qs << QStringList{u"+%"_qs, u"+R"_qs, u"-R"_qs, u"-%"_qs, u"+y"_qs, u"-y"_qs}
+            << u"x%Gy"_qs << u"WWWR"_qs;
+        QTest::newRow("away and back onto an older pair")
+            << u"x%G"_qs << QStringList{u"+%"_qs, u"+R"_qs, u"-R"_qs, u"-%"_qs,
+                                        u"+<"_qs, u"-<"_qs, u"+>"_qs, u"->"_qs}
+            << u"x"_qs << u"W"_qs;
+        QTest::newRow("no tag letter")
+            << u"ab"_qs << QStringList{u"+%"_qs, u"+b"_qs, u"+c"_qs, u"-b"_qs, u"-c"_qs, u"-%"_qs}
+            << u"ab%bc"_qs << u"WWWWW"_qs;
+    }
+    void typedTagsWithKeysHeldDown()
+    {
+        QFETCH(QString, start);
+        QFETCH(QStringList, events);
+        QFETCH(QString, text);
+        QFETCH(QString, colors);
+        WindowFixture f;
+        setPlain(f, start);
+        f.edit().setSelStart(start.size());
+        f.edit().setSelColor(pal::W);
+        for (const QString& e : events) {
+            const QChar c = e[1];
+            const auto type = e[0] == u'+' ? QTest::Press : QTest::Release;
+            if (c == u'<' || c == u'>') { // the arrow keys
+                QTest::sendKeyEvent(type, f.w().rEdit, c == u'<' ? Qt::Key_Left : Qt::Key_Right,
+                                    QString(), Qt::NoModifier);
+                continue;
+            }
+            const int key =
+                c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - 'A') : Qt::Key_Percent;
+            QTest::sendKeyEvent(type, f.w().rEdit, Qt::Key(key), QString(c), Qt::NoModifier);
+        }
+        QCOMPARE(f.edit().Text(), text);
+        QCOMPARE(colorLetters(f.colors()), colors);
+    }
+
     void movingOntoATagPairTurnsItIntoTheTypingColour()
     {
         WindowFixture f;
