@@ -6,6 +6,7 @@
 #include "FindBench.h"
 #include "PanelsBench.h"
 #include "PasteBench.h"
+#include "TagViewBench.h"
 
 #include "document/Cp1252.h"
 #include "document/HelpExport.h"
@@ -142,7 +143,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // "--only NAME" (codec, export, color, save, open, key, panels, find, paste, big) runs one
+    // "--only NAME" (codec, export, color, save, open, key, panels, find, paste, tags,
+    // big) runs one
     // part, for profiling.
     const QStringList args = QCoreApplication::arguments();
     const qsizetype onlyAt = args.indexOf(QStringLiteral("--only"));
@@ -275,6 +277,9 @@ int main(int argc, char** argv)
 
     if (wanted("paste"))
         ok = benchPaste(window) && ok;
+
+    if (wanted("tags"))
+        ok = benchTagView(window, path) && ok;
 
     if (wanted("big")) {
         // A 10 MiB file loads and saves to what the codec alone gives.

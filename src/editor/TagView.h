@@ -3,41 +3,36 @@
 #include "document/Palette.h"
 
 #include <QPlainTextEdit>
-#include <QSyntaxHighlighter>
 
-#include <optional>
+#include <functional>
 
-// Colours tagged text as the reader takes it: each character in the colour current when it is
-// read, the tags themselves in the colour they switch to, on a box of their own, header lines on
-// a tinted ground. Each line starts in the colour the line before it left, kept as the block's
-// state, so an edit recolours only until the colour settles.
-class TagHighlighter : public QSyntaxHighlighter {
-    Q_OBJECT
-
-public:
-    explicit TagHighlighter(QTextDocument* document);
-
-    // The colour the reader gives the character at `column` of `block`, as last highlighted.
-    static std::optional<skyrend::ColorRef> colorAt(const QTextBlock& block, int column);
-    // The reader's colour at the end of `block`, which its line break takes.
-    static skyrend::ColorRef colorAtEnd(const QTextBlock& block);
-
-protected:
-    void highlightBlock(const QString& text) override;
-
-private:
-    QTextCharFormat textFormat(skyrend::ColorRef color, bool header) const;
-};
-
-// The box that shows a document's tagged text, as a save writes it, for editing there.
+// The box that shows a document's tagged text, as a save writes it, for editing there. It
+// colours the text as the reader takes it: each character in the colour current when it is
+// read, the tags themselves in the colour they switch to, on a box of their own, header lines
+// on a tinted ground. Lines are coloured when they are about to be shown, from the colour each
+// line starts in, so a big text costs no more than a plain one.
 class TagView : public QPlainTextEdit {
     Q_OBJECT
 
 public:
     explicit TagView(QWidget* parent = nullptr);
 
-    TagHighlighter* highlighter() const { return highlighter_; }
+    // The reader's colour at the start of each line.
+    void setLineColors(std::function<skyrend::ColorRef(int line)> entering);
+    // The lines' colours may have changed: they are coloured again when next shown.
+    void recolor();
+    // Colours every line now (a search by colour reads them all).
+    void colorAll();
+    // The colour the line break after `block` takes: the reader's colour at the end of it.
+    skyrend::ColorRef colorAtEnd(const QTextBlock& block) const;
+
+protected:
+    bool viewportEvent(QEvent* event) override;
 
 private:
-    TagHighlighter* highlighter_;
+    // Colours [first, last] where stale; true when any changed.
+    bool colorBlocks(QTextBlock first, const QTextBlock& last);
+
+    std::function<skyrend::ColorRef(int)> entering_;
+    int generation_ = 1; // a block whose user state differs has stale colours
 };

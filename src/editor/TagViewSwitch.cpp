@@ -34,6 +34,11 @@ TagViewSwitch::TagViewSwitch(RichTextBox& box, TagView& view)
     : QObject(&box), box_(box), view_(view)
 {
     view_.hide();
+    view_.setLineColors([this](int line) {
+        return lines_ && line >= 0 && std::size_t(line) < lines_->size()
+                   ? lines_->enteringColor(std::size_t(line))
+                   : skyrend::ColorValues[skyrend::Green];
+    });
     connect(view_.document(), &QTextDocument::contentsChange, this, &TagViewSwitch::viewChanged);
     connect(&view_, &QPlainTextEdit::cursorPositionChanged, this, &TagViewSwitch::viewCursorMoved);
     connect(&view_, &QPlainTextEdit::selectionChanged, this, &TagViewSwitch::viewCursorMoved);
@@ -85,6 +90,7 @@ void TagViewSwitch::show()
         QScopedValueRollback guard(applying_, true);
         lines_ = std::make_unique<skyrend::TaggedLines>(box_.coloredText());
         view_.setPlainText(QString::fromStdU16String(lines_->joined(u"\n")));
+        view_.recolor();
         editStarted_ = false;
 
         const bool sameAsLeft = memo_.valid && memo_.boxRevision == box_.document()->revision() &&
@@ -195,6 +201,7 @@ void TagViewSwitch::apply(const skyrend::TaggedLines::Change& change)
         start = before.position() + before.length() - 1;
     }
     writeToBox(start, end, change.text);
+    view_.recolor(); // the colour an edit changed may reach the lines after it
     viewCursorMoved();
 }
 

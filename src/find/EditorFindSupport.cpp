@@ -14,8 +14,8 @@
 namespace find {
 
 DocumentSearch::DocumentSearch(const QTextDocument& document, const QString& pattern,
-                               const FindOptions& options)
-    : options_(options), literal_(!options.regularExpression)
+                               const FindOptions& options, const TagView* tags)
+    : tags_(tags), options_(options), literal_(!options.regularExpression)
 {
     if (literal_) {
         matcher_ =
@@ -71,7 +71,8 @@ void DocumentSearch::readColors(const QTextDocument& document)
                 addRun(position + range.start, RichTextBox::colorOf(range.format));
             position += b.length() - 1;
             if (b.next().isValid())
-                addRun(position++, TagHighlighter::colorAtEnd(b));
+                addRun(position++,
+                       tags_ ? tags_->colorAtEnd(b) : colorOfIndex(b.next().charFormatIndex()));
             continue;
         }
         for (auto it = b.begin(); !it.atEnd(); ++it) {
@@ -223,7 +224,7 @@ FindOutcome EditorFindSupport::findIn(const DocumentSearch& search, Direction di
 FindOutcome EditorFindSupport::find(const QString& pattern, const FindOptions& options,
                                     Direction direction, bool fromSelectionStart)
 {
-    const DocumentSearch search(*edit().document(), pattern, options);
+    const DocumentSearch search = searchShown(pattern, options);
     const QTextCursor c = edit().textCursor();
     const int from = direction == Direction::Backward || fromSelectionStart ? c.selectionStart()
                                                                             : c.selectionEnd();
@@ -234,7 +235,7 @@ FindOutcome EditorFindSupport::replace(const QString& pattern, const QString& re
                                        const FindOptions& options)
 {
     {
-        const DocumentSearch search(*edit().document(), pattern, options);
+        const DocumentSearch search = searchShown(pattern, options);
         if (!search.valid())
             return {FindOutcome::BadPattern, search.error()};
         QTextCursor c = edit().textCursor();
@@ -248,14 +249,14 @@ FindOutcome EditorFindSupport::replace(const QString& pattern, const QString& re
         c.endEditBlock();
         edit().setTextCursor(c);
     }
-    const DocumentSearch after(*edit().document(), pattern, options);
+    const DocumentSearch after = searchShown(pattern, options);
     return findIn(after, Direction::Forward, edit().textCursor().selectionEnd());
 }
 
 int EditorFindSupport::replaceAll(const QString& pattern, const QString& replacement,
                                   const FindOptions& options, QString* error)
 {
-    const DocumentSearch search(*edit().document(), pattern, options);
+    const DocumentSearch search = searchShown(pattern, options);
     if (!search.valid()) {
         if (error)
             *error = search.error();
@@ -288,6 +289,15 @@ int EditorFindSupport::replaceAll(const QString& pattern, const QString& replace
 QPlainTextEdit& EditorFindSupport::edit() const
 {
     return shown_ ? shown_() : box_;
+}
+
+DocumentSearch EditorFindSupport::searchShown(const QString& pattern,
+                                              const FindOptions& options) const
+{
+    auto* tags = qobject_cast<TagView*>(&edit());
+    if (tags && options.color)
+        tags->colorAll(); // the tags are coloured as they come into sight; the filter reads all
+    return DocumentSearch(*edit().document(), pattern, options, tags);
 }
 
 void EditorFindSupport::focusText()

@@ -10,6 +10,7 @@
 
 class QPlainTextEdit;
 class RichTextBox;
+class TagView;
 class QTextDocument;
 
 namespace find {
@@ -25,8 +26,9 @@ struct Match {
 // "\n"). The text and the colours are read once, when the search is made.
 class DocumentSearch {
 public:
+    // `tags` when the document is a tag view's, whose colours are those it shows.
     DocumentSearch(const QTextDocument& document, const QString& pattern,
-                   const FindOptions& options);
+                   const FindOptions& options, const TagView* tags = nullptr);
 
     bool valid() const { return error_.isEmpty(); }
     QString error() const { return error_; }
@@ -48,6 +50,7 @@ private:
     void readColors(const QTextDocument& document);
     std::size_t runAt(int position) const;
 
+    const TagView* tags_;
     QString text_;
     FindOptions options_;
     QString error_;
@@ -81,6 +84,7 @@ private:
     FindOutcome findIn(const DocumentSearch& search, Direction direction, int from);
     void select(const Match& m);
     QPlainTextEdit& edit() const;
+    DocumentSearch searchShown(const QString& pattern, const FindOptions& options) const;
 
     RichTextBox& box_;
     std::function<QPlainTextEdit&()> shown_;

@@ -213,6 +213,42 @@ private slots:
         QCOMPARE(colorLetters(skyrend::colorsOf(f->edit().coloredText())).right(8), u"YYYYYYYY"_qs);
     }
 
+    // Each character in the colour the reader gives it, a tag in the colour it switches to and
+    // set apart on a ground of its own, a header line on its own ground.
+    void theTagsAreColouredAsRead()
+    {
+        f->open("#Top %Rx\r\n%Gplain %Rred%%\r\n");
+        f->w().menu_ShowTags->trigger();
+        TagView& view = *f->w().tagView;
+        view.colorAll();
+        auto shown = [&](int line) {
+            QString colors, grounds;
+            const QTextBlock b = view.document()->findBlockByNumber(line);
+            for (int k = 0; k < b.length() - 1; ++k)
+                for (const auto& r : b.layout()->formats())
+                    if (k >= r.start && k < r.start + r.length) {
+                        colors += colorLetters({RichTextBox::colorOf(r.format)});
+                        grounds += r.format.hasProperty(QTextFormat::BackgroundBrush)
+                                       ? (r.format.background() == view.palette().base() ? u'?'
+                                          : b.text().startsWith(u'#') && k == 0          ? u'h'
+                                                                                         : u'x')
+                                       : u'-';
+                    }
+            return colors + u'|' + grounds;
+        };
+        // A save writes no tag inside a header line; a tag typed there is read.
+        QCOMPARE(view.document()->findBlockByNumber(0).text(), u"#Top x"_qs);
+        QCOMPARE(shown(0).section(u'|', 0, 0), u"GGGGGG"_qs);
+        QCOMPARE(shown(1), u"GGGGGGRRRRRR|------xx----"_qs);
+        QTest::keyClick(&view, Qt::Key_Home);
+        QTest::keyClick(&view, Qt::Key_End);
+        setSelection(view, 5, 5);
+        QTest::keyClicks(&view, u"%Y"_qs);
+        view.colorAll();
+        QCOMPARE(shown(0).section(u'|', 0, 0), u"GGGGGYYY"_qs);
+        QVERIFY(!shown(0).section(u'|', 1).contains(u'-')); // the whole header line is marked
+    }
+
     // The Pages panel moves the document's caret; the tags follow it, and the panel reads a
     // header line made among the tags.
     void pagesFollowTheTags()
