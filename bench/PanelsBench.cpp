@@ -23,6 +23,9 @@ bool benchPanels(frmMain& window, const QString& path)
     side.problems->show();
     QCoreApplication::processEvents();
     side.refreshNow();
+    // A file just read has its lines' results made on a worker thread first.
+    while (side.refreshPending())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     RichTextBox& box = *window.rEdit;
     box.setFocus();
     box.setSelStart(box.TextLength() / 2);

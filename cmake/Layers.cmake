@@ -33,4 +33,4 @@ endfunction()
 # The edit box's own headers: the parts above it may use these, not the window's.
 set(SKYREND_EDITBOX_HEADERS
   editor/RichTextBox.h editor/SavedColorKeeper.h editor/StatusLabel.h editor/InputBlocker.h
-  editor/TagView.h editor/TagViewSwitch.h)
+  editor/TagView.h editor/TagViewSwitch.h editor/BoxLines.h)

@@ -182,13 +182,34 @@ std::vector<LintFinding> lintHelpFile(std::u16string_view text)
         ++i;
     }
 
-    if (!anyHeader)
-        findings.insert(findings.begin(), {1, 1, "no header line (a line that starts with '#')", 0,
-                                           1, DroppedUnit::None, 0, LintKind::NoHeaderLine, 0});
-    else if (!firstLineIsHeader)
-        findings.insert(findings.begin(), {1, 1, "the first line is no header line", 0, 1,
-                                           DroppedUnit::None, 0, LintKind::FirstLineNotHeader, 0});
+    if (auto whole = wholeFileFinding(anyHeader, firstLineIsHeader))
+        findings.insert(findings.begin(), std::move(*whole));
     return findings;
+}
+
+std::optional<LintFinding> wholeFileFinding(bool anyHeader, bool firstLineIsHeader)
+{
+    if (!anyHeader)
+        return LintFinding{1,
+                           1,
+                           "no header line (a line that starts with '#')",
+                           0,
+                           1,
+                           DroppedUnit::None,
+                           0,
+                           LintKind::NoHeaderLine,
+                           0};
+    if (!firstLineIsHeader)
+        return LintFinding{1,
+                           1,
+                           "the first line is no header line",
+                           0,
+                           1,
+                           DroppedUnit::None,
+                           0,
+                           LintKind::FirstLineNotHeader,
+                           0};
+    return std::nullopt;
 }
 
 std::size_t textIndexOf(std::u16string_view line, const LintFinding& finding)

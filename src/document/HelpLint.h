@@ -47,6 +47,9 @@ struct LintFinding {
 // character without a Windows-1252 byte is a fault too. Findings come in file order.
 std::vector<LintFinding> lintHelpFile(std::u16string_view fileText);
 
+// The fault of the whole file, if any, for a file with and without header lines.
+std::optional<LintFinding> wholeFileFinding(bool anyHeader, bool firstLineIsHeader);
+
 // Index into `line` (one line of text as the editor holds it: no tags, no line break) where
 // `finding` starts. A save writes a line's characters in order and puts tags only between a
 // '%' run and what stands before it, so the index is exact for findings in the text a save

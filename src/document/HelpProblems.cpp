@@ -48,7 +48,10 @@ bool isSavePlace(const LintFinding& f, bool onWrittenTag)
 
 } // namespace
 
-std::vector<HelpProblem> helpProblems(const ColoredText& doc)
+namespace {
+
+// helpProblems(doc), without the faults of the whole file unless `wholeFile`.
+std::vector<HelpProblem> problemsOf(const ColoredText& doc, bool wholeFile)
 {
     const TracedEncoding saved = encodeHelpTextTraced(doc);
     const std::size_t n = doc.text.size();
@@ -56,7 +59,8 @@ std::vector<HelpProblem> helpProblems(const ColoredText& doc)
     std::vector<HelpProblem> found;
     for (LintFinding& f : lintHelpFile(saved.text)) {
         if (isWholeFile(f.kind)) {
-            whole.push_back({0, 0, {1, 1}, std::move(f.message)});
+            if (wholeFile)
+                whole.push_back({0, 0, {1, 1}, std::move(f.message)});
             continue;
         }
         const Origin from = originOf(saved.tags, f.offset);
@@ -82,6 +86,26 @@ std::vector<HelpProblem> helpProblems(const ColoredText& doc)
     for (std::size_t i = first; i < problems.size(); ++i)
         problems[i].at = lines.at(problems[i].index);
     return problems;
+}
+
+} // namespace
+
+std::vector<HelpProblem> helpProblems(const ColoredText& doc)
+{
+    return problemsOf(doc, true);
+}
+
+std::vector<HelpProblem> lineProblems(const ColoredText& line)
+{
+    return problemsOf(line, false);
+}
+
+std::vector<HelpProblem> wholeFileProblems(bool anyHeader, bool firstLineIsHeader)
+{
+    std::vector<HelpProblem> out;
+    if (auto f = wholeFileFinding(anyHeader, firstLineIsHeader))
+        out.push_back({0, 0, {1, 1}, std::move(f->message)});
+    return out;
 }
 
 std::vector<HelpProblem> helpProblemsOfFile(std::string_view bytes)

@@ -26,6 +26,12 @@ struct HelpProblem {
 // Faults of the whole file come first, then the rest in text order.
 std::vector<HelpProblem> helpProblems(const ColoredText& doc);
 
+// The faults helpProblems finds in one line (no line break), as if it were the whole text, but
+// for the faults of the whole file: what a line adds to the faults of any document it is in.
+std::vector<HelpProblem> lineProblems(const ColoredText& line);
+// The faults of the whole file, for a document with and without header lines.
+std::vector<HelpProblem> wholeFileProblems(bool anyHeader, bool firstLineIsHeader);
+
 // The faults of a file (its bytes) as the editor opens it: helpProblems(readHelpFile(bytes)).
 std::vector<HelpProblem> helpProblemsOfFile(std::string_view bytes);
 

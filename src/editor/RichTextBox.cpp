@@ -1,6 +1,7 @@
 #include "editor/RichTextBox.h"
 
 #include "document/Cp1252.h"
+#include "editor/BoxLines.h"
 #include "editor/SavedColorKeeper.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -96,6 +97,7 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent)
         emit Change();
     });
     keeper_ = new SavedColorKeeper(*this);
+    lines_ = new BoxLines(*this);
 }
 
 void RichTextBox::keepSavedColors()

@@ -13,6 +13,7 @@
 
 #include <optional>
 
+class BoxLines;
 class SavedColorKeeper;
 
 // The document's edit box. Every character carries its own colour in Qt's character formats
@@ -63,6 +64,8 @@ public:
 
     // The document as text plus colour runs, read without moving the caret.
     skyrend::ColoredText coloredText() const;
+    // The document as lines, kept in step with every change: what whole-document work reads.
+    const BoxLines& lines() const { return *lines_; }
     // The selection the same way.
     skyrend::ColoredText selectedColoredText() const;
 
@@ -196,6 +199,7 @@ private:
 
     mutable QHash<skyrend::ColorRef, QTextCharFormat> formats_;
     SavedColorKeeper* keeper_ = nullptr;
+    BoxLines* lines_ = nullptr;
     QSet<int> shortcutKeys_; // pressed with Ctrl or Alt, not released yet
     // Where the last typed text ended and the undo steps then, so the next typed text can
     // join its undo step.

@@ -2,6 +2,8 @@
 
 #include "editor/RichTextBox.h"
 
+#include "editor/BoxLines.h"
+
 #include "editor/SavedColorKeeper.h"
 
 #include <QTextBlock>
@@ -76,12 +78,15 @@ RichTextBox::ColoredLoad::ColoredLoad(RichTextBox& box, const skyrend::ColoredTe
     box.keeper_->suspend();
     box.document()->setUndoRedoEnabled(false);
     box.document()->clear();
+    // The lines are cut from the document loaded, not read back from the box.
+    box.lines_->beginLoad(doc);
 }
 
 RichTextBox::ColoredLoad::~ColoredLoad()
 {
     box_.document()->setUndoRedoEnabled(undoWasEnabled_);
     box_.keeper_->resume();
+    box_.lines_->endLoad(done());
 }
 
 std::size_t RichTextBox::ColoredLoad::colorUntil(const QDeadlineTimer& deadline)
@@ -120,5 +125,6 @@ std::size_t RichTextBox::ColoredLoad::colorUntil(const QDeadlineTimer& deadline)
             break;
     }
     cursor_.endEditBlock();
+    box_.lines_->loadedUpTo(offset_);
     return offset_;
 }

@@ -1,5 +1,7 @@
 #include "panels/PageListModel.h"
 
+#include "document/DocumentLines.h"
+
 #include "document/HelpPages.h"
 
 #include <QTextDocument>
@@ -18,6 +20,20 @@ QList<PageListModel::Page> PageListModel::pagesOf(std::u16string_view text)
             span.beforeFirstPage
                 ? tr("(before the first page)")
                 : QString::fromUtf16(text.data() + span.titleStart, qsizetype(span.titleLength));
+        pages.append({int(span.line), title, int(span.lines), span.beforeFirstPage});
+    }
+    return pages;
+}
+
+QList<PageListModel::Page> PageListModel::pagesOf(const skyrend::DocumentLines& lines)
+{
+    QList<Page> pages;
+    for (const skyrend::PageSpan& span : lines.pages()) {
+        const std::u16string& header = lines.line(span.line).text.text;
+        const QString title =
+            span.beforeFirstPage
+                ? tr("(before the first page)")
+                : QString::fromUtf16(header.data() + 1, qsizetype(header.size()) - 1);
         pages.append({int(span.line), title, int(span.lines), span.beforeFirstPage});
     }
     return pages;

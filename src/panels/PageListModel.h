@@ -7,6 +7,10 @@
 
 class QTextDocument;
 
+namespace skyrend {
+class DocumentLines;
+}
+
 namespace panels {
 
 // The pages of the document in file order: the header line's title and the page's number of
@@ -28,6 +32,7 @@ public:
 
     // The pages of a text, line breaks as "\r\n" (or "\r" or "\n").
     static QList<Page> pagesOf(std::u16string_view text);
+    static QList<Page> pagesOf(const skyrend::DocumentLines& lines);
     static QList<Page> pagesOf(const QTextDocument& document);
     // Takes the new list; rows that did not change keep their place (and the view its
     // selection) unless the number of pages changed.

@@ -83,6 +83,12 @@ void PagesPanel::refresh(std::u16string_view text)
     followCaret();
 }
 
+void PagesPanel::refresh(const skyrend::DocumentLines& lines)
+{
+    model_->setPages(PageListModel::pagesOf(lines));
+    followCaret();
+}
+
 void PagesPanel::followCaret()
 {
     const int row = model_->rowOfBlock(box_.textCursor().blockNumber());

@@ -8,6 +8,10 @@ class QAction;
 class QPlainTextEdit;
 class QTreeView;
 
+namespace skyrend {
+class DocumentLines;
+}
+
 namespace panels {
 
 class PageListModel;
@@ -25,6 +29,7 @@ public:
     // Reads the page list again, from the box or from its text as already read ("\r\n").
     void refresh();
     void refresh(std::u16string_view text);
+    void refresh(const skyrend::DocumentLines& lines);
 
     PageListModel& model() { return *model_; }
     QTreeView& view();

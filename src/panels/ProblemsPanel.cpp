@@ -67,7 +67,11 @@ void ProblemsPanel::refresh()
 
 void ProblemsPanel::refresh(const skyrend::ColoredText& doc)
 {
-    const std::vector<skyrend::HelpProblem> findings = skyrend::helpProblems(doc);
+    refresh(skyrend::helpProblems(doc));
+}
+
+void ProblemsPanel::refresh(const std::vector<skyrend::HelpProblem>& findings)
+{
     const QTextDocument& document = *box_.document();
     QList<Problem> problems;
     QStringList rows;

@@ -4,6 +4,7 @@
 #include <QList>
 
 #include <functional>
+#include <vector>
 
 class QListView;
 class QPlainTextEdit;
@@ -11,7 +12,8 @@ class QStringListModel;
 
 namespace skyrend {
 struct ColoredText;
-}
+struct HelpProblem;
+} // namespace skyrend
 
 namespace panels {
 
@@ -39,6 +41,7 @@ public:
     // or from its text and colours as already read.
     void refresh();
     void refresh(const skyrend::ColoredText& doc);
+    void refresh(const std::vector<skyrend::HelpProblem>& findings);
 
     const QList<Problem>& problems() const { return problems_; }
     // The row texts, as shown.

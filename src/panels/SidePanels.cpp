@@ -1,5 +1,6 @@
 #include "panels/SidePanels.h"
 
+#include "editor/BoxLines.h"
 #include "editor/RichTextBox.h"
 #include "files/IniFile.h"
 #include "files/Settings.h"
@@ -15,6 +16,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QThread>
 
 namespace panels {
 namespace {
@@ -102,16 +104,58 @@ QMenu* SidePanels::createViewMenu(QMenuBar& bar, QAction* before)
 void SidePanels::refreshNow()
 {
     timer_.stop();
-    // One read of the document serves both panels.
-    const skyrend::ColoredText doc = box_.coloredText();
+    if (worker_) { // it makes the lines' results; the refresh follows when it is done
+        refreshAfterWorker_ = true;
+        return;
+    }
+    const skyrend::DocumentLines& lines = box_.lines().lines();
+    // Lines whose results are not made yet (a file just read, a big paste) are worked out on a
+    // worker thread first; a few are quicker here.
+    std::size_t missing = 0;
+    for (const skyrend::LinePtr& line : lines.snapshot())
+        if (!line->hasResults() && ++missing > kLinesMadeHere)
+            break;
+    if (missing > kLinesMadeHere) {
+        makeResultsAside(lines.snapshot());
+        return;
+    }
     // A hidden page list waits until it is shown; the problem count is always in view.
     if (pages->isVisible() || !window_.isVisible()) {
-        pages->refresh(doc.text);
+        pages->refresh(lines);
         pagesStale_ = false;
     } else {
         pagesStale_ = true;
     }
-    problems->refresh(doc);
+    problems->refresh(lines.problems());
+}
+
+void SidePanels::makeResultsAside(std::vector<skyrend::LinePtr> lines)
+{
+    stopWorker_ = false;
+    // The worker sees only lines nobody changes: the snapshot is its own.
+    worker_ = QThread::create([this, lines = std::move(lines)] {
+        for (const skyrend::LinePtr& line : lines) {
+            if (stopWorker_.load(std::memory_order_relaxed))
+                return;
+            (void)line->results();
+        }
+    });
+    connect(worker_, &QThread::finished, this, [this] {
+        worker_->deleteLater();
+        worker_ = nullptr;
+        refreshAfterWorker_ = false;
+        refreshNow();
+    });
+    worker_->start(QThread::LowPriority);
+}
+
+SidePanels::~SidePanels()
+{
+    if (worker_) {
+        stopWorker_ = true;
+        worker_->wait();
+        delete worker_;
+    }
 }
 
 void SidePanels::remember(const QString& key, bool shown)

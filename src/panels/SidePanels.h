@@ -4,16 +4,22 @@
 #include <QObject>
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace skyrend {
 class Settings;
-}
+struct DocumentLine;
+using LinePtr = std::shared_ptr<const DocumentLine>;
+} // namespace skyrend
 
 class QAction;
 class QMainWindow;
 class QMenu;
 class QMenuBar;
+class QThread;
 class RichTextBox;
 
 namespace panels {
@@ -37,13 +43,16 @@ public:
     // `statusArea` is the widget the problem count is placed in.
     SidePanels(QMainWindow& window, RichTextBox& box, QWidget& statusArea,
                const skyrend::Settings& settings);
+    ~SidePanels() override;
 
     // A "View" menu with the panels and page navigation, put into `bar` before `before`.
     QMenu* createViewMenu(QMenuBar& bar, QAction* before);
 
     // Brings both panels up to date now (a pending refresh is dropped).
     void refreshNow();
-    bool refreshPending() const { return timer_.isActive(); }
+    bool refreshPending() const { return timer_.isActive() || worker_ != nullptr; }
+    // More lines than this without their results are worked out on a worker thread.
+    static constexpr std::size_t kLinesMadeHere = 2000;
 
     PagesPanel* pages = nullptr;
     ProblemsPanel* problems = nullptr;
@@ -56,6 +65,7 @@ public:
 
 private:
     void remember(const QString& key, bool shown);
+    void makeResultsAside(std::vector<skyrend::LinePtr> lines);
 
     QMainWindow& window_;
     RichTextBox& box_;
@@ -63,6 +73,9 @@ private:
     QTimer timer_;
     bool pagesStale_ = true;     // changed while the Pages panel was hidden
     QHash<QString, bool> shown_; // as config.ini has it, or the defaults
+    QThread* worker_ = nullptr;  // making the lines' results
+    std::atomic<bool> stopWorker_ = false;
+    bool refreshAfterWorker_ = false;
 };
 
 } // namespace panels
