@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/DocumentLines.h"
 #include "document/HelpFormat.h"
 
 #include <QString>
@@ -25,6 +26,12 @@ public:
     // The document exactly as the window shows it: text with "\r\n" line breaks, and the colour
     // of every character (runs as in HelpFormat.h). Not the tagged form a save writes.
     virtual skyrend::ColoredText shownText() const = 0;
+    // The same as lines that stay as they are: cheap to take, and safe to read on a worker
+    // thread while the document goes on changing.
+    virtual std::vector<skyrend::LinePtr> shownLines() const
+    {
+        return skyrend::splitLines(shownText());
+    }
     // The folder of config.ini, as it is now.
     virtual QString settingsFolder() const = 0;
     // Reads documentPath() from disk again, dropping the edits.

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 #include <QUuid>
 
 #include <algorithm>
@@ -35,11 +36,14 @@ RecoveryGuard::RecoveryGuard(DocumentHost& host, platform::Desktop& desktop, QOb
 {
     timer_.setSingleShot(true);
     timer_.setInterval(kDefaultDelayMs);
-    connect(&timer_, &QTimer::timeout, this, &RecoveryGuard::writeNow);
+    connect(&timer_, &QTimer::timeout, this, &RecoveryGuard::writeAside);
 }
 
 // The copies stay on disk; the locks go, so a later editor may offer what is left.
-RecoveryGuard::~RecoveryGuard() = default;
+RecoveryGuard::~RecoveryGuard()
+{
+    collectWriter();
+}
 
 bool RecoveryGuard::mayOpen(const QString& path)
 {
@@ -78,6 +82,7 @@ void RecoveryGuard::editedChanged(bool edited)
 
 void RecoveryGuard::documentReplaced()
 {
+    ++replacements_;
     // Anything still on disk stays there for a later recovery; it is no longer this document's.
     timer_.stop();
     copy_.file.clear();
@@ -96,6 +101,7 @@ void RecoveryGuard::editsDiscarded()
 
 void RecoveryGuard::dropCopy()
 {
+    ++drops_;
     if (exiting_ || copy_.file.isEmpty() || !RecoveryStore::remove(copy_.file))
         return;
     copy_.file.clear();
@@ -131,14 +137,14 @@ bool RecoveryGuard::writeNowForExit()
     return write(true);
 }
 
-bool RecoveryGuard::write(bool forExit)
+RecoveryGuard::Prepared RecoveryGuard::prepare(bool forExit, Write& job)
 {
     if (!host_.isEdited())
-        return true;
+        return Prepared::Nothing;
     if (host_.isBusy()) {
         if (!forExit)
             timer_.start(); // the text is changing hands; try again shortly
-        return false;
+        return Prepared::Later;
     }
     const QString path = absolutePath(host_.documentPath());
     // The copy we hold is written again while it is still this document's, in this folder.
@@ -149,34 +155,108 @@ bool RecoveryGuard::write(bool forExit)
 
     if (!QDir().mkpath(store_.folder())) {
         reportWriteFailure(store_.folder(), QStringLiteral("The folder cannot be made."), forExit);
-        return false;
+        return Prepared::Failed;
     }
-    CopyLock lock;
     if (file != copy_.file) {
-        lock = CopyLock(RecoveryStore::lockOf(file));
-        if (!lock.take(kOwnLockWaitMs)) {
-            reportWriteFailure(store_.folder(),
-                               QStringLiteral("Its lock file %1 cannot be made.").arg(lock.file()),
-                               forExit);
-            return false;
+        job.lock = CopyLock(RecoveryStore::lockOf(file));
+        if (!job.lock.take(kOwnLockWaitMs)) {
+            reportWriteFailure(
+                store_.folder(),
+                QStringLiteral("Its lock file %1 cannot be made.").arg(job.lock.file()), forExit);
+            return Prepared::Failed;
         }
     }
-    const RecoveryCopy copy{file, path, host_.documentTitle(), QDateTime::currentDateTimeUtc(),
-                            host_.shownText()};
-    if (const auto error = store_.write(file, copy)) {
-        reportWriteFailure(store_.folder(), *error, forExit);
+    job.copy = RecoveryCopy{file, path, host_.documentTitle(), QDateTime::currentDateTimeUtc(), {}};
+    job.lines = host_.shownLines();
+    return Prepared::Ready;
+}
+
+bool RecoveryGuard::finish(Write& job, bool forExit)
+{
+    if (job.error) {
+        reportWriteFailure(store_.folder(), *job.error, forExit);
         return false;
     }
+    const QString& file = job.copy.file;
     if (file != copy_.file) {
         // The document got a new name (or the folder moved) since the last copy: the old copy
         // is superseded.
         if (!copy_.file.isEmpty())
             RecoveryStore::remove(copy_.file);
         copy_.file = file;
-        copy_.lock = std::move(lock);
+        copy_.lock = std::move(job.lock);
     }
-    copy_.documentPath = path;
+    copy_.documentPath = job.copy.documentPath;
     return true;
+}
+
+void RecoveryGuard::Write::run(const RecoveryStore& store)
+{
+    copy.doc = skyrend::joinLines(lines);
+    lines.clear();
+    error = store.write(copy.file, copy);
+}
+
+bool RecoveryGuard::write(bool forExit)
+{
+    collectWriter();
+    Write job;
+    switch (prepare(forExit, job)) {
+    case Prepared::Nothing:
+        return true;
+    case Prepared::Later:
+    case Prepared::Failed:
+        return false;
+    case Prepared::Ready:
+        break;
+    }
+    job.run(store_);
+    return finish(job, forExit);
+}
+
+void RecoveryGuard::writeAside()
+{
+    if (writer_) { // one at a time; the next starts when it is done
+        writeAgain_ = true;
+        return;
+    }
+    auto job = std::make_shared<Write>();
+    if (prepare(false, *job) != Prepared::Ready)
+        return;
+    // The window's thread only takes the lines; joining, encoding and writing them is the
+    // worker's, which sees nothing but the lines and the store.
+    job->drops = drops_;
+    job->replacements = replacements_;
+    QThread* writer = QThread::create([job, store = store_] { job->run(store); });
+    writer_ = writer;
+    writing_ = job;
+    connect(writer, &QThread::finished, this, [this, writer] {
+        if (writer_ == writer)
+            collectWriter();
+    });
+    writer->start();
+}
+
+void RecoveryGuard::collectWriter()
+{
+    if (!writer_)
+        return;
+    writer_->wait();
+    writer_->deleteLater();
+    writer_ = nullptr;
+    const std::shared_ptr<Write> job = std::move(writing_);
+    if (job->drops != drops_) {
+        // The copy was dropped (saved, discarded) while this one was written: it goes too.
+        if (!job->error && job->copy.file != copy_.file)
+            RecoveryStore::remove(job->copy.file);
+    } else if (job->replacements == replacements_) {
+        finish(*job, false);
+    } // else another document came in: what was written stays for a later recovery
+    if (writeAgain_) {
+        writeAgain_ = false;
+        if (host_.isEdited() && !exiting_)
+            timer_.start();
+    }
 }
 
 void RecoveryGuard::reportWriteFailure(const QString& folder, const QString& reason, bool forExit)

@@ -8,7 +8,12 @@
 #include <QObject>
 #include <QTimer>
 
+#include <memory>
+#include <optional>
+
 #include <vector>
+
+class QThread;
 
 namespace safety {
 
@@ -55,8 +60,13 @@ public:
     // At start without a file: offers the newest copy that no running editor holds.
     void offerAtStart();
 
-    // Writes the copy now (what the timer does); false when it could not be written.
+    // Writes the copy now, here; false when it could not be written.
     bool writeNow();
+    // Writes the copy on a worker thread (what the timer does); the window's thread only takes
+    // the document's lines for it. A write still going on is followed by another.
+    void writeAside();
+    // A write on the worker thread is going on.
+    bool writing() const { return writer_ != nullptr; }
     // For an exit on a termination signal: writes the copy now, however recent the last write,
     // and keeps it on disk through the rest of the exit. False when it could not be written.
     bool writeNowForExit();
@@ -76,7 +86,22 @@ private:
     std::vector<Candidate> takeCandidates(const QStringList& files);
     // Asks about the copy; true when the user took it (or the restore was cancelled).
     bool offer(Candidate& candidate);
+    // One write of the copy: what the window's thread takes for it, and how it went.
+    struct Write {
+        RecoveryCopy copy; // all but the text, which the lines give
+        std::vector<skyrend::LinePtr> lines;
+        CopyLock lock; // of a new copy file
+        std::optional<QString> error;
+        unsigned drops = 0, replacements = 0; // when it was taken
+        void run(const RecoveryStore& store);
+    };
+    enum class Prepared { Nothing, Later, Failed, Ready };
+    Prepared prepare(bool forExit, Write& job);
+    bool finish(Write& job, bool forExit);
+    // Writes the copy here and now (a running write on the worker ends first).
     bool write(bool forExit);
+    // Waits for the worker's write, if any, and takes its result.
+    void collectWriter();
     void reportWriteFailure(const QString& folder, const QString& reason, bool forExit);
     void reportDamage(const QString& file, const QString& error);
     void holdOpenLock(const QString& path);
@@ -98,6 +123,11 @@ private:
     QString openPath_;
     bool warnedWriteError_ = false; // the box was shown for this document
     bool exiting_ = false;          // the copy stays whatever the exit does
+    QThread* writer_ = nullptr;     // writing the copy aside
+    std::shared_ptr<Write> writing_;
+    bool writeAgain_ = false;   // the timer ran out while a write was going on
+    unsigned drops_ = 0;        // dropCopy() calls so far
+    unsigned replacements_ = 0; // documentReplaced() calls so far
 };
 
 } // namespace safety

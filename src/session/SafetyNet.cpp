@@ -1,5 +1,7 @@
 #include "session/SafetyNet.h"
 
+#include "editor/BoxLines.h"
+
 #include "editor/RichTextBox.h"
 #include "files/Settings.h"
 #include "session/DocumentSession.h"
@@ -56,6 +58,11 @@ bool SafetyNet::isEdited() const
 bool SafetyNet::isBusy() const
 {
     return session_.isBusy();
+}
+
+std::vector<skyrend::LinePtr> SafetyNet::shownLines() const
+{
+    return box_.lines().lines().snapshot();
 }
 
 skyrend::ColoredText SafetyNet::shownText() const

@@ -41,6 +41,7 @@ public:
     bool isEdited() const override;
     bool isBusy() const override;
     skyrend::ColoredText shownText() const override;
+    std::vector<skyrend::LinePtr> shownLines() const override;
     QString settingsFolder() const override;
     void reload() override;
     void markEdited() override;

@@ -53,6 +53,49 @@ class tst_RecoveryGuard : public QObject {
     Q_OBJECT
 
 private slots:
+    // A copy written on the worker thread while the user saves, exits or types on: a save
+    // leaves no copy behind, an exit and more typing leave the latest text.
+    void aCopyWrittenAsideMeetsWhatComesNext_data()
+    {
+        QTest::addColumn<QString>("next");
+        QTest::newRow("saved") << u"save"_qs;
+        QTest::newRow("exit") << u"exit"_qs;
+        QTest::newRow("typed on") << u"type"_qs;
+    }
+    void aCopyWrittenAsideMeetsWhatComesNext()
+    {
+        QFETCH(QString, next);
+        WindowFixture f;
+        auto* guard = guardOf(f);
+        guard->setDelay(60000); // only the writes the test asks for
+        QByteArray big = "#Big\r\n";
+        while (big.size() < 4 * 1024 * 1024)
+            big += "%Rsome red %Gand green text to copy\r\n";
+        f.open(big);
+        typeAtEnd(f, u"a"_qs);
+        guard->writeAside();
+        QVERIFY(guard->writing());
+        if (next == u"save") {
+            QVERIFY(f.w().menu_Save_Click());
+            QTRY_VERIFY(!guard->writing());
+            QTest::qWait(50);
+            QVERIFY2(copiesIn(f).isEmpty(), qPrintable(copiesIn(f).join(u' ')));
+            return;
+        }
+        if (next == u"exit") {
+            typeAtEnd(f, u"b"_qs);
+            QVERIFY(guard->writeNowForExit());
+        } else {
+            typeAtEnd(f, u"b"_qs);
+            guard->writeAside(); // while the first is going on: another follows it
+            guard->setDelay(20);
+            QTRY_VERIFY(!guard->writing());
+            QTRY_VERIFY(!guard->currentCopy().isEmpty());
+        }
+        QTRY_VERIFY(RecoveryStore::read(guard->currentCopy()).copy->doc == f.edit().coloredText());
+        QCOMPARE(copiesIn(f).size(), 1);
+    }
+
     void keepsACopyOfTheEditsUntilSaved()
     {
         WindowFixture f;
