@@ -3,6 +3,7 @@
 
 #include "BenchDocument.h"
 #include "BenchTiming.h"
+#include "EditGapBench.h"
 #include "FindBench.h"
 #include "PanelsBench.h"
 #include "PasteBench.h"
@@ -144,6 +145,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // "--only NAME" (codec, export, color, save, open, key, panels, find, paste, tags,
+    // typing,
     // big) runs one
     // part, for profiling.
     const QStringList args = QCoreApplication::arguments();
@@ -280,6 +282,12 @@ int main(int argc, char** argv)
 
     if (wanted("tags"))
         ok = benchTagView(window, path) && ok;
+
+    if (wanted("typing")) {
+        const QString bigPath = dir.filePath(QStringLiteral("typing-10mib.hlp"));
+        ok = writeFile(bigPath, makeBenchHelpFile(10 * kMiB)) && ok;
+        ok = benchEditGaps(window, path, bigPath) && ok;
+    }
 
     if (wanted("big")) {
         // A 10 MiB file loads and saves to what the codec alone gives.

@@ -30,43 +30,68 @@ void makeResults(const std::vector<LinePtr>& lines)
         (void)line->results();
 }
 
-DocumentLines::DocumentLines()
+DocumentLines::DocumentLines() : DocumentLines(ColoredText{}) {}
+
+DocumentLines::DocumentLines(const ColoredText& doc)
+    : lines_(splitLines(doc)), lengths_(lines_.size()), headers_(lines_.size()),
+      results_(lines_.size())
 {
-    lines_.push_back(DocumentLine::make({}, ColorValues[Green]));
+    noteLines(0, lines_.size());
 }
 
-DocumentLines::DocumentLines(const ColoredText& doc) : lines_(splitLines(doc)) {}
+void DocumentLines::noteLines(std::size_t first, std::size_t count)
+{
+    for (std::size_t i = first; i < first + count; ++i) {
+        const DocumentLine& line = *lines_[i];
+        lengths_[i] = std::uint32_t(std::min<std::size_t>(line.text.text.size(), UINT32_MAX));
+        headers_[i] = line.header;
+        results_[i] = 0;
+    }
+}
 
 void DocumentLines::replace(std::size_t first, std::size_t removed, std::vector<LinePtr> lines)
 {
     first = std::min(first, lines_.size());
     removed = std::min(removed, lines_.size() - first);
+    if (removed == lines_.size() && lines.empty())
+        lines.push_back(DocumentLine::make({}, ColorValues[Green])); // one line always stays
+    const std::size_t added = lines.size();
+    auto splice = [&](auto& v, auto value) {
+        const auto at = v.begin() + std::ptrdiff_t(first);
+        v.erase(at, at + std::ptrdiff_t(removed));
+        v.insert(v.begin() + std::ptrdiff_t(first), added, value);
+    };
+    splice(lengths_, std::uint32_t(0));
+    splice(headers_, (unsigned char)0);
+    splice(results_, (unsigned char)0);
     const auto at = lines_.begin() + std::ptrdiff_t(first);
     lines_.erase(at, at + std::ptrdiff_t(removed));
     lines_.insert(lines_.begin() + std::ptrdiff_t(first), std::make_move_iterator(lines.begin()),
                   std::make_move_iterator(lines.end()));
-    if (lines_.empty())
-        lines_.push_back(DocumentLine::make({}, ColorValues[Green]));
+    noteLines(first, added);
 }
 
 std::vector<HelpProblem> DocumentLines::problems() const
 {
     bool anyHeader = false;
-    for (const LinePtr& line : lines_)
-        if (line->results().savedAsHeader) {
-            anyHeader = true;
-            break;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (!(results_[i] & Known)) {
+            const LineResults& r = lines_[i]->results();
+            results_[i] = Known | (r.savedAsHeader ? SavedAsHeader : 0) |
+                          (r.problems.empty() ? 0 : HasProblems);
         }
-    std::vector<HelpProblem> out =
-        wholeFileProblems(anyHeader, lines_.front()->results().savedAsHeader);
+        anyHeader = anyHeader || (results_[i] & SavedAsHeader);
+    }
+    std::vector<HelpProblem> out = wholeFileProblems(anyHeader, results_.front() & SavedAsHeader);
     std::size_t start = 0;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        for (HelpProblem p : lines_[i]->results().problems) {
-            p.index += start;
-            p.at.line = i + 1;
-            out.push_back(std::move(p));
-        }
-        start += lines_[i]->text.text.size() + 2;
+        if (results_[i] & HasProblems)
+            for (HelpProblem p : lines_[i]->results().problems) {
+                p.index += start;
+                p.at.line = i + 1;
+                out.push_back(std::move(p));
+            }
+        start += lengths_[i] + 2;
     }
     return out;
 }
@@ -75,14 +100,13 @@ std::vector<PageSpan> DocumentLines::pages() const
 {
     std::vector<PageSpan> pages;
     std::size_t start = 0;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const std::size_t length = lines_[i]->text.text.size();
-        const bool last = i + 1 == lines_.size();
-        if (lines_[i]->header) {
+    const std::size_t n = lines_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t length = lengths_[i];
+        if (headers_[i])
             pages.push_back({i, start + 1, length - 1, 0, false});
-        } else if (pages.empty() && !(last && i == 0 && length == 0)) {
+        else if (pages.empty() && !(n == 1 && length == 0))
             pages.push_back({0, 0, 0, 0, true});
-        }
         if (!pages.empty())
             ++pages.back().lines;
         start += length + 2;
@@ -97,17 +121,20 @@ ColoredText joinLines(const std::vector<LinePtr>& lines)
     for (const LinePtr& line : lines)
         total += line->text.text.size() + 2;
     doc.text.reserve(total);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const ColoredText& t = lines[i]->text;
-        doc.text.append(t.text);
-        for (const ColorRun& run : t.runs)
-            appendRun(doc.runs, run.length, run.color);
-        if (i + 1 < lines.size()) {
-            doc.text.append(u"\r\n");
-            appendRun(doc.runs, 2, lines[i]->breakColor);
-        }
-    }
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        appendLine(doc, *lines[i], i + 1 == lines.size());
     return doc;
+}
+
+void appendLine(ColoredText& doc, const DocumentLine& line, bool last)
+{
+    doc.text.append(line.text.text);
+    for (const ColorRun& run : line.text.runs)
+        appendRun(doc.runs, run.length, run.color);
+    if (!last) {
+        doc.text.append(u"\r\n");
+        appendRun(doc.runs, 2, line.breakColor);
+    }
 }
 
 std::vector<LinePtr> splitLines(const ColoredText& doc)

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -62,7 +63,15 @@ public:
     std::vector<PageSpan> pages() const;
 
 private:
+    void noteLines(std::size_t first, std::size_t count);
+
     std::vector<LinePtr> lines_;
+    // Beside the lines, packed so that a pass over a big document reads little memory: each
+    // line's length, whether it is a header line, and what its results hold once made.
+    enum : unsigned char { Known = 1, SavedAsHeader = 2, HasProblems = 4 };
+    std::vector<std::uint32_t> lengths_;
+    std::vector<unsigned char> headers_;
+    mutable std::vector<unsigned char> results_;
 };
 
 // Works out the results of every line (for a worker thread, so that the window finds them made).
@@ -70,6 +79,8 @@ void makeResults(const std::vector<LinePtr>& lines);
 
 // The document the lines make (line breaks "\r\n" in their colours).
 ColoredText joinLines(const std::vector<LinePtr>& lines);
+// Appends one line, and its line break unless it is the last.
+void appendLine(ColoredText& doc, const DocumentLine& line, bool last);
 // The lines of a document.
 std::vector<LinePtr> splitLines(const ColoredText& doc);
 

@@ -151,6 +151,9 @@ private:
     bool fillBox(const skyrend::ColoredText& doc, const QString& progressLabel);
     void loadCancelledByUser();
     bool writeDocument(const QString& path, bool renamed);
+    // Runs `work` on a worker thread, calling `progress` and yielding to the window until it is
+    // done.
+    void runAside(const std::function<void()>& work, const std::function<void()>& progress);
     bool readFileBytes(const QString& path, std::string& bytes);
     void cannotOpen(const QString& text);
 

@@ -5,6 +5,7 @@
 
 #include "document/FileLimits.h"
 #include "document/HelpFormat.h"
+#include "editor/BoxLines.h"
 #include "editor/RichTextBox.h"
 #include "platform/CommonDialog.h"
 #include "platform/RedrawLock.h"
@@ -17,8 +18,27 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
 
 namespace session {
+
+void DocumentSession::runAside(const std::function<void()>& work,
+                               const std::function<void()>& progress)
+{
+    // The work reads only what the caller handed it; the window goes on answering meanwhile
+    // (its input is refused while the session is busy).
+    std::unique_ptr<QThread> worker(QThread::create(work));
+    worker->start();
+    do {
+        progress();
+        desktop_.yield();
+    } while (!worker->wait(QDeadlineTimer(5)));
+    progress();
+}
 
 QString savedPercent(double percent)
 {
@@ -58,7 +78,10 @@ bool DocumentSession::writeDocument(const QString& path, bool renamed)
     if (safety_ && !safety_->mayOverwrite(path))
         return false;
 
-    if (!box_.headerLineBefore(box_.TextLength())) {
+    // The document's lines, taken as they are now: nothing below reads the box again.
+    const std::vector<skyrend::LinePtr> lines = box_.lines().lines().snapshot();
+    if (std::none_of(lines.begin(), lines.end(),
+                     [](const skyrend::LinePtr& line) { return line->header; })) {
         platform::showMessage(
             desktop_, dialogParent_,
             QStringLiteral("Suggestion: It is common practice to have at least 1 header line in "
@@ -70,25 +93,31 @@ bool DocumentSession::writeDocument(const QString& path, bool renamed)
     const QString fileLabel = QStringLiteral("File [") + path + QStringLiteral("] ");
     const qsizetype caret = box_.SelStart();
 
-    // The walk: read the document's text and colours, in slices, showing progress. The last
-    // figure, 100, waits for the file to be written: nothing may claim a save that has not
-    // happened (a box below may still stop it).
-    skyrend::ColoredText doc;
+    // The walk: a worker joins the lines into the document and works out what the save writes
+    // and what it would not keep, showing progress. The last figure, 100, waits for the file to
+    // be written: nothing may claim a save that has not happened (a box below may still stop it).
+    SaveCheck plan;
     {
         BusyScope busy(*this, Activity::Saving);
-        platform::RedrawLock lock(&box_);
-        const double total = double(box_.TextLength());
-        RichTextBox::ColoredRead read(box_);
-        while (!read.done()) {
-            read.readUntil(QDeadlineTimer(sliceMilliseconds));
-            const double done = double(read.result().text.size());
-            if (done > 0 && done < total)
-                emit status(fileLabel + savedPercent(done / total * 100) +
-                            QStringLiteral("% Saved."));
-            if (!read.done())
-                desktop_.yield();
-        }
-        doc = read.take();
+        std::atomic<std::size_t> joined = 0;
+        std::size_t shownAt = 0;
+        runAside(
+            [&] {
+                skyrend::ColoredText doc;
+                for (const skyrend::LinePtr& line : lines) {
+                    skyrend::appendLine(doc, *line, &line == &lines.back());
+                    joined.fetch_add(1, std::memory_order_relaxed);
+                }
+                plan = checkSave(doc);
+            },
+            [&] {
+                const std::size_t done = joined.load(std::memory_order_relaxed);
+                if (done > shownAt && done < lines.size())
+                    emit status(fileLabel +
+                                savedPercent(double(done) / double(lines.size()) * 100) +
+                                QStringLiteral("% Saved."));
+                shownAt = done;
+            });
     }
     box_.setSelStart(caret);
 
@@ -103,7 +132,6 @@ bool DocumentSession::writeDocument(const QString& path, bool renamed)
         return notSaved();
     };
 
-    const SaveCheck plan = checkSave(doc);
     // A character the game's code page has no byte for would turn into something else.
     if (!plan.unwritable.isEmpty())
         return failed(plan.unwritable);
@@ -123,8 +151,12 @@ bool DocumentSession::writeDocument(const QString& path, bool renamed)
     if (ending_)
         return notSaved();
 
-    const storage::WriteResult written = storage::writeFile(
-        std::filesystem::path(QFile::encodeName(path).toStdString()), plan.bytes);
+    storage::WriteResult written;
+    {
+        BusyScope busy(*this, Activity::Saving);
+        const std::filesystem::path file(QFile::encodeName(path).toStdString());
+        runAside([&] { written = storage::writeFile(file, plan.bytes); }, [] {});
+    }
     if (!written.ok())
         return failed(writeFailedMessage(path, written));
 
