@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace skyrend {
 
@@ -9,5 +12,27 @@ namespace skyrend {
 // mistake, and the editor holds a document several times over in memory (its text, colours,
 // undo steps and safety copy).
 inline constexpr std::size_t kMaxHelpFileBytes = 64u * 1024 * 1024;
+
+// The longest line the editor opens. The edit box lays a line out whole after every key press
+// and every slice of a load, in time that grows with the line's length: past this, one key
+// takes tens of milliseconds, and a line of megabytes stops the window for seconds or minutes
+// (docs/long-lines.md). A help page's lines are a few dozen characters.
+inline constexpr std::size_t kMaxLineCharacters = 10000;
+
+struct OverlongLine {
+    std::size_t line;       // counted from 1, as in the file
+    std::size_t characters; // the whole line's, its line break not counted
+};
+
+// The first line longer than `limit` characters. CR LF, a lone CR and a lone LF each end a
+// line. For a file's bytes (one character each in Windows-1252) and for decoded text alike;
+// one pass over the text.
+std::optional<OverlongLine> firstOverlongLine(std::string_view text,
+                                              std::size_t limit = kMaxLineCharacters);
+std::optional<OverlongLine> firstOverlongLine(std::u16string_view text,
+                                              std::size_t limit = kMaxLineCharacters);
+
+// "Line 3 has 10,485,760 characters, more than the 10,000 a line can have in this editor."
+std::string overlongLineSentence(const OverlongLine& found, std::size_t limit = kMaxLineCharacters);
 
 } // namespace skyrend
