@@ -4,6 +4,7 @@
 #include "BenchDocument.h"
 #include "BenchTiming.h"
 #include "FindBench.h"
+#include "LongLineBench.h"
 #include "PanelsBench.h"
 #include "PasteBench.h"
 
@@ -142,8 +143,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // "--only NAME" (codec, export, color, save, open, key, panels, find, paste, big) runs one
-    // part, for profiling.
+    // "--only NAME" (codec, export, color, save, open, key, panels, find, paste, long, big) runs
+    // one part, for profiling.
     const QStringList args = QCoreApplication::arguments();
     const qsizetype onlyAt = args.indexOf(QStringLiteral("--only"));
     const QString only = onlyAt >= 0 && onlyAt + 1 < args.size() ? args[onlyAt + 1] : QString();
@@ -275,6 +276,9 @@ int main(int argc, char** argv)
 
     if (wanted("paste"))
         ok = benchPaste(window) && ok;
+
+    if (wanted("long"))
+        ok = benchLongLines(window, dir.path(), desktop.boxes) && ok;
 
     if (wanted("big")) {
         // A 10 MiB file loads and saves to what the codec alone gives.
