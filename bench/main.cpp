@@ -5,6 +5,7 @@
 #include "BenchTiming.h"
 #include "EditGapBench.h"
 #include "FindBench.h"
+#include "LongLineBench.h"
 #include "PanelsBench.h"
 #include "PasteBench.h"
 #include "TagViewBench.h"
@@ -144,10 +145,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // "--only NAME" (codec, export, color, save, open, key, panels, find, paste, tags,
-    // typing,
-    // big) runs one
-    // part, for profiling.
+    // "--only NAME" (codec, export, color, save, open, key, panels, find, paste, tags, typing,
+    // long, big) runs one part, for profiling.
     const QStringList args = QCoreApplication::arguments();
     const qsizetype onlyAt = args.indexOf(QStringLiteral("--only"));
     const QString only = onlyAt >= 0 && onlyAt + 1 < args.size() ? args[onlyAt + 1] : QString();
@@ -288,6 +287,9 @@ int main(int argc, char** argv)
         ok = writeFile(bigPath, makeBenchHelpFile(10 * kMiB)) && ok;
         ok = benchEditGaps(window, path, bigPath) && ok;
     }
+
+    if (wanted("long"))
+        ok = benchLongLines(window, dir.path(), desktop.boxes) && ok;
 
     if (wanted("big")) {
         // A 10 MiB file loads and saves to what the codec alone gives.

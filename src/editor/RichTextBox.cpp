@@ -1,6 +1,7 @@
 #include "editor/RichTextBox.h"
 
 #include "document/Cp1252.h"
+#include "document/FileLimits.h"
 #include "editor/BoxLines.h"
 #include "editor/SavedColorKeeper.h"
 
@@ -258,8 +259,13 @@ bool RichTextBox::LoadFile(const QString& path, QString* error)
             *error = file.errorString();
         return false;
     }
-    const std::u16string text =
-        skyrend::decodeCp1252(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    const std::string_view view(bytes.constData(), std::size_t(bytes.size()));
+    if (const auto found = skyrend::firstOverlongLine(view)) {
+        if (error)
+            *error = QString::fromStdString(skyrend::overlongLineSentence(*found));
+        return false;
+    }
+    const std::u16string text = skyrend::decodeCp1252(view);
     setText(QString::fromStdU16String(text));
     return true;
 }

@@ -59,7 +59,8 @@ public:
     bool setSelColor(const QString& decimal);
 
     // Replaces the content with a file's text (Windows-1252; CR LF, CR and LF each make one line
-    // break). On failure nothing changes and `error` says why.
+    // break). A line longer than the editor takes fails too. On failure nothing changes and
+    // `error` says why.
     bool LoadFile(const QString& path, QString* error = nullptr);
 
     // The document as text plus colour runs, read without moving the caret.

@@ -1,5 +1,6 @@
 #include "session/DocumentSession.h"
 
+#include "document/FileLimits.h"
 #include "document/Palette.h"
 #include "editor/InputBlocker.h"
 #include "editor/RichTextBox.h"
@@ -193,6 +194,14 @@ bool DocumentSession::restore(const QString& path, const QString& title,
                               const skyrend::ColoredText& doc)
 {
     if (isBusy() || ending_)
+        return false;
+    // The copy stays on disk: it is the user's text, and No at its next offer deletes it.
+    if (refuseOverlongLine(std::u16string_view(doc.text),
+                           QStringLiteral("The recovered changes are not opened; their copy is "
+                                          "kept, and answering No when it is offered again "
+                                          "deletes it."),
+                           QStringLiteral("Recovered changes to ") +
+                               (path.isEmpty() ? title : path)))
         return false;
     bool complete = false;
     abort_ = false;

@@ -17,6 +17,7 @@ class CommonDialog;
 }
 namespace skyrend {
 class HelpFileReader;
+struct OverlongLine;
 class Settings;
 } // namespace skyrend
 
@@ -100,11 +101,14 @@ public:
     // recovery copy goes now.
     void discardEdits();
     // Puts recovered text in, as an edited document belonging to `path` (empty: untitled, named
-    // `title`). False when the load was cancelled.
+    // `title`). False when the load was cancelled, or refused for a line longer than the editor
+    // takes (said in a message; the document stays as it was).
     bool restore(const QString& path, const QString& title, const skyrend::ColoredText& doc);
     // Decodes tagged text or a file's bytes into the box, in slices, with progress in the status
     // text. False when cancelled (the document is then a new empty one).
     bool load(skyrend::HelpFileReader& reader);
+    // The same, except that text with a line longer than the editor takes is refused with a
+    // message and the document stays as it was.
     bool loadTagged(const QString& tagged);
 
     // The program was told to end (a signal): once no load or save runs, the edits go to the
@@ -155,6 +159,11 @@ private:
     // done.
     void runAside(const std::function<void()>& work, const std::function<void()>& progress);
     bool readFileBytes(const QString& path, std::string& bytes);
+    // Says why a text with a line longer than the editor takes is not opened; `what` names it.
+    bool refuseOverlongLine(std::u16string_view text, const QString& advice, const QString& what);
+    void refuseOverlongLine(const skyrend::OverlongLine& found, const QString& advice,
+                            const QString& what);
+    static QString breakLinesAdvice();
     void cannotOpen(const QString& text);
 
     RichTextBox& box_;

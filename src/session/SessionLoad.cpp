@@ -97,6 +97,32 @@ bool DocumentSession::readFileBytes(const QString& path, std::string& bytes)
     return false;
 }
 
+bool DocumentSession::refuseOverlongLine(std::u16string_view text, const QString& advice,
+                                         const QString& what)
+{
+    const auto found = skyrend::firstOverlongLine(text);
+    if (found)
+        refuseOverlongLine(*found, advice, what);
+    return found.has_value();
+}
+
+void DocumentSession::refuseOverlongLine(const skyrend::OverlongLine& found, const QString& advice,
+                                         const QString& what)
+{
+    // Refused rather than shown read-only: laying out such a line stops the window for as long
+    // as it takes (seconds for a few megabytes), and no slice of a load can be shorter than one
+    // layout of it.
+    cannotOpen(QString::fromStdString(skyrend::overlongLineSentence(found)) +
+               QStringLiteral(" Showing it would stop the editor for seconds at every key. ") +
+               advice + QStringLiteral("\r\n") + what);
+}
+
+QString DocumentSession::breakLinesAdvice()
+{
+    return QStringLiteral("Break it into shorter lines in a text editor, then open the file "
+                          "again.");
+}
+
 bool DocumentSession::open(const QString& path)
 {
     if (isBusy() || ending_)
@@ -114,6 +140,10 @@ bool DocumentSession::open(const QString& path)
     std::string bytes;
     if (!readFileBytes(path, bytes))
         return false;
+    if (const auto found = skyrend::firstOverlongLine(std::string_view(bytes))) {
+        refuseOverlongLine(*found, breakLinesAdvice(), path);
+        return false;
+    }
 
     markSaved();
     nameAfter(path, QFileInfo(path).fileName());
@@ -156,6 +186,8 @@ bool DocumentSession::open(const QString& path)
 
 bool DocumentSession::loadTagged(const QString& tagged)
 {
+    if (refuseOverlongLine(viewOf(tagged), breakLinesAdvice(), path_.isEmpty() ? title_ : path_))
+        return false;
     skyrend::HelpFileReader reader(viewOf(tagged));
     return load(reader);
 }

@@ -1,4 +1,5 @@
 #include "document/Cp1252.h"
+#include "document/FileLimits.h"
 #include "document/HelpFormat.h"
 #include "editor/RichTextBox.h"
 
@@ -344,6 +345,18 @@ private slots:
         QString error;
         QVERIFY(!box->LoadFile(QStringLiteral("/nonexistent/file.hlp"), &error));
         QVERIFY(!error.isEmpty());
+        QCOMPARE(box->Text(), QStringLiteral("keep me"));
+
+        // A line longer than the editor takes.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.txt"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("short\r\n" + QByteArray(qsizetype(skyrend::kMaxLineCharacters) + 1, 'x'));
+        f.close();
+        QVERIFY(!box->LoadFile(path, &error));
+        QVERIFY2(error.startsWith(QLatin1String("Line 2 has 20,001 characters")),
+                 qPrintable(error));
         QCOMPARE(box->Text(), QStringLiteral("keep me"));
     }
 
