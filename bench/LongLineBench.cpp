@@ -6,8 +6,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -86,5 +88,36 @@ bool benchLongLines(frmMain& window, const QString& folder, int& boxes)
             QCoreApplication::processEvents(); // shown
         }));
     printSpread("long_line_key_ms", keyMs);
+    // The panels read the document a pause after the last key: not in the middle of the next
+    // figure.
+    QTest::qWait(400);
+
+    // 10 MiB of lines at the limit: the longest stretch in which the event loop did not run (a
+    // timer of no interval fires at every turn), against the open as a whole.
+    std::string many = oneLongLine(skyrend::kMaxLineCharacters);
+    const std::string line = many.substr(many.find('\n') + 1);
+    while (many.size() < 10 * 1024 * 1024)
+        many += "\r\n" + line;
+    const QString manyPath = QDir(folder).filePath(QStringLiteral("limit-lines.hlp"));
+    ok = writeFile(manyPath, many) && ok;
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer turns;
+    turns.setInterval(0);
+    QObject::connect(&turns, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    turns.start();
+    clock.start();
+    window.OpenFile(manyPath);
+    const qint64 opened = clock.nsecsElapsed();
+    longest = std::max(longest, opened - last);
+    turns.stop();
+    ok = ok && window.CurrentFile() == manyPath;
+    print("long_lines_10mib_open_ms", double(opened) / 1e6);
+    print("long_lines_max_gap_ms", double(longest) / 1e6);
     return ok;
 }

@@ -132,6 +132,10 @@ public:
         std::size_t colorUntil(const QDeadlineTimer& deadline);
 
     private:
+        std::size_t lineBreaksIn(std::size_t from, std::size_t to) const;
+        // Just past the line break that ends the line at `offset` (past its CR for CR LF).
+        std::size_t endOfLineAt(std::size_t offset) const;
+
         RichTextBox& box_;
         const skyrend::ColoredText& doc_;
         QTextCursor cursor_;

@@ -89,17 +89,45 @@ RichTextBox::ColoredLoad::~ColoredLoad()
     box_.lines_->endLoad(done());
 }
 
+std::size_t RichTextBox::ColoredLoad::lineBreaksIn(std::size_t from, std::size_t to) const
+{
+    const std::u16string& text = doc_.text;
+    std::size_t count = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        const bool crBeforeLf = text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n';
+        if ((text[i] == u'\r' && !crBeforeLf) || text[i] == u'\n')
+            ++count;
+    }
+    return count;
+}
+
+std::size_t RichTextBox::ColoredLoad::endOfLineAt(std::size_t offset) const
+{
+    const std::size_t at = std::u16string_view(doc_.text).find_first_of(u"\r\n", offset);
+    // After a CR the piece takes its LF along.
+    return at == std::u16string::npos ? doc_.text.size() : at + 1;
+}
+
 std::size_t RichTextBox::ColoredLoad::colorUntil(const QDeadlineTimer& deadline)
 {
     // Pieces of a run longer than this go in one by one, so a slice ends near its deadline even
     // in a file of one colour.
     constexpr std::size_t kPiece = 32 * 1024;
+    // When the slice ends the box lays out its last screenful of lines, in time that grows with
+    // their length: short lines cost nothing, but a screenful of lines of thousands of
+    // characters takes far longer than inserting them. So every this many characters the slice
+    // looks at how long its lines are, and where they are long it ends with the line it is in
+    // (a line cut between slices would be laid out twice).
+    constexpr std::size_t kLook = 64 * 1024;
+    constexpr std::size_t kLongLineBreaks = 32; // fewer breaks in kLook: lines of 2,000 or more
     const std::size_t size = doc_.text.size();
+    std::size_t look = offset_ + kLook;
+    std::size_t stop = size;
     // One edit block per slice: Qt lays the text out once, when the block ends.
     cursor_.beginEditBlock();
     while (run_ < doc_.runs.size()) {
         const skyrend::ColorRun& run = doc_.runs[run_];
-        const std::size_t take = std::min(run.length - runDone_, kPiece);
+        const std::size_t take = std::min({run.length - runDone_, kPiece, stop - offset_});
         const auto* data = reinterpret_cast<const QChar*>(doc_.text.data() + offset_);
         // Appending each run in its colour is the cheapest way to a coloured document. A line
         // break is one character in the box: a piece that ends between CR and LF gives the
@@ -121,8 +149,13 @@ std::size_t RichTextBox::ColoredLoad::colorUntil(const QDeadlineTimer& deadline)
             runDone_ = 0;
             ++run_;
         }
-        if (deadline.hasExpired())
+        if (deadline.hasExpired() || offset_ >= stop)
             break;
+        if (offset_ >= look && stop == size) {
+            if (lineBreaksIn(look - kLook, offset_) < kLongLineBreaks)
+                stop = endOfLineAt(offset_);
+            look = offset_ + kLook;
+        }
     }
     cursor_.endEditBlock();
     box_.lines_->loadedUpTo(offset_);

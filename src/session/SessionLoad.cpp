@@ -113,7 +113,8 @@ void DocumentSession::refuseOverlongLine(const skyrend::OverlongLine& found, con
     // as it takes (seconds for a few megabytes), and no slice of a load can be shorter than one
     // layout of it.
     cannotOpen(QString::fromStdString(skyrend::overlongLineSentence(found)) +
-               QStringLiteral(" Showing it would stop the editor for seconds at every key. ") +
+               QStringLiteral(" The editor lays a line out again at every key in it, which takes "
+                              "seconds for a line of megabytes. ") +
                advice + QStringLiteral("\r\n") + what);
 }
 

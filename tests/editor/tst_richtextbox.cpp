@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -223,6 +224,59 @@ private slots:
         QVERIFY2(touched <= 3 * qint64(doc.text.size()), qPrintable(QString::number(touched)));
         QCOMPARE(letters(*box).left(4), QStringLiteral("GGRR"));
         QCOMPARE(letters(*box).right(4), QStringLiteral("RRGG"));
+    }
+
+    // Where lines are long, a slice ends with the line it is in: the box never holds half a
+    // line between slices, which it would lay out again with each. Short lines go in up to the
+    // deadline.
+    void slicesInLongLinesEndAtALineBreak_data()
+    {
+        QTest::addColumn<int>("lineLength");
+        QTest::addColumn<QString>("lineBreak");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("oneSlice");
+        QTest::newRow("long lines, CR LF") << 5000 << "\r\n" << 60 << false;
+        QTest::newRow("long lines, LF") << 5000 << "\n" << 60 << false;
+        QTest::newRow("long lines, lone CR") << 3000 << "\r" << 100 << false;
+        QTest::newRow("one line longer than a slice") << 200000 << "\r\n" << 1 << true;
+        QTest::newRow("short lines") << 40 << "\r\n" << 8000 << true;
+    }
+    void slicesInLongLinesEndAtALineBreak()
+    {
+        QFETCH(int, lineLength);
+        QFETCH(QString, lineBreak);
+        QFETCH(int, lines);
+        QFETCH(bool, oneSlice);
+        skyrend::ColoredText doc;
+        std::vector<ColorRef> colors;
+        for (int line = 0; line < lines; ++line) {
+            for (int i = 0; i < lineLength; ++i)
+                doc.text += char16_t('a' + i % 26);
+            if (line + 1 < lines)
+                doc.text += lineBreak.toStdU16String();
+        }
+        for (std::size_t i = 0; i < doc.text.size(); ++i)
+            colors.push_back(i / 18 % 2 ? R : G); // a colour change every 18 characters
+        doc.runs = skyrend::runsFromColors(colors);
+        int slices = 0;
+        {
+            RichTextBox::ColoredLoad load(*box, doc);
+            while (!load.done()) {
+                const std::size_t at = load.colorUntil(QDeadlineTimer(QDeadlineTimer::Forever));
+                ++slices;
+                if (load.done())
+                    break;
+                // The last block is the empty one after a line break.
+                QCOMPARE(box->document()->lastBlock().length(), 1);
+                QVERIFY(at > 0 && (doc.text[at - 1] == u'\n' || doc.text[at - 1] == u'\r'));
+            }
+        }
+        QCOMPARE(slices == 1, oneSlice);
+        QCOMPARE(box->Text(),
+                 QString::fromStdU16String(doc.text).replace(
+                     QRegularExpression(QStringLiteral("\r\n|\r|\n")), QStringLiteral("\r\n")));
+        const QString shown = letters(*box);
+        QCOMPARE(shown.count(u'?'), 0);
     }
 
     void colouringASelectionColoursItsLineBreaks()
