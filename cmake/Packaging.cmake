@@ -8,6 +8,8 @@ option(SKYREND_INSTALLED_LAYOUT
 include(GNUInstallDirs)
 
 set(_skyrend_packaging ${PROJECT_SOURCE_DIR}/packaging)
+# Debian keeps a package's documents under its package name, not the project's.
+set(_skyrend_docdir ${CMAKE_INSTALL_DATADIR}/doc/skyrend-f1-editor)
 
 if(TARGET skyrend_settings AND SKYREND_INSTALLED_LAYOUT)
   target_compile_definitions(skyrend_settings PRIVATE SKYREND_INSTALLED_LAYOUT=1)
@@ -36,7 +38,17 @@ if(TARGET skyrend-f1-editor)
   endforeach()
 endif()
 
-# Man pages go in compressed, as Debian's policy wants them.
+# What a software centre lists: the AppStream file, named by its component id.
+if(TARGET skyrend-f1-editor)
+  install(FILES ${_skyrend_packaging}/example.skyrend.f1editor.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endif()
+
+# The licence, in Debian's machine-readable form, and the changelog of this native package.
+install(FILES ${_skyrend_packaging}/debian/copyright
+  DESTINATION ${_skyrend_docdir})
+
+# Man pages and the changelog go in compressed, as Debian's policy wants them.
 set(_skyrend_man_pages skyrend-f1)
 if(TARGET skyrend-f1-editor)
   list(APPEND _skyrend_man_pages skyrend-f1-editor)
@@ -57,6 +69,18 @@ foreach(_page IN LISTS _skyrend_man_pages)
     install(FILES ${_source} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endif()
 endforeach()
+if(SKYREND_GZIP)
+  set(_gz ${CMAKE_CURRENT_BINARY_DIR}/doc/changelog.gz)
+  add_custom_command(OUTPUT ${_gz}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/doc
+    COMMAND ${SKYREND_GZIP} -9 -n -c ${_skyrend_packaging}/debian/changelog > ${_gz}
+    DEPENDS ${_skyrend_packaging}/debian/changelog
+    VERBATIM)
+  list(APPEND _skyrend_man_outputs ${_gz})
+  install(FILES ${_gz} DESTINATION ${_skyrend_docdir})
+else()
+  install(FILES ${_skyrend_packaging}/debian/changelog DESTINATION ${_skyrend_docdir})
+endif()
 if(_skyrend_man_outputs)
   add_custom_target(skyrend_man_pages ALL DEPENDS ${_skyrend_man_outputs})
 endif()

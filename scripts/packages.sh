@@ -23,11 +23,14 @@ SKYREND_PACKAGES=(
 )
 
 # Building the Debian package (./package, and the test that checks it, which ./test runs):
-# dpkg-shlibdeps works out its dependencies; the test validates the desktop entry, the file type
-# and the man pages and reads the package's fields. ccache lets the package's second build reuse
-# the objects of the first.
+# dpkg-shlibdeps works out its dependencies and dpkg-buildflags the hardened compiler flags; the
+# test validates the desktop entry, the file type, the AppStream file (appstreamcli) and the man
+# pages, reads the package's fields and runs lintian over it. ccache lets a second package
+# build reuse the objects of the first.
 SKYREND_PACKAGING_PACKAGES=(
     dpkg-dev
+    lintian
+    appstream
     desktop-file-utils
     libxml2-utils
     shared-mime-info
@@ -94,12 +97,16 @@ skyrend_install_missing()
     fi
 }
 
-# skyrend_build BUILD_DIR
-# Configures (once) and builds a Release build with Ninja.
+# skyrend_build BUILD_DIR [TARGET...]
+# Configures (once) and builds a Release build with Ninja: the targets named, or everything.
 skyrend_build()
 {
-    local source_dir build_dir=$1
+    local source_dir build_dir=$1 targets=()
+    shift
+    if [ "$#" -gt 0 ]; then
+        targets=(--target "$@")
+    fi
     source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
     cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release &&
-        cmake --build "$build_dir"
+        cmake --build "$build_dir" "${targets[@]}"
 }

@@ -2,8 +2,10 @@
 # Builds the Debian package with ./package, unpacks it with dpkg-deb -x into a temporary root
 # and checks what a desktop user gets:
 #  1. the package's fields: name, maintainer, description, dependencies worked out from the
-#     binaries, and no file outside the places the program installs to;
-#  2. the desktop entry, the file type and the icons: valid, and naming one another;
+#     binaries, and no file outside the places the program installs to; lintian finds no error
+#     or warning, the binaries hardened and stripped; the copyright file and the changelog;
+#  2. the desktop entry, the file type, the icons and the AppStream file: valid, and naming one
+#     another;
 #  3. both man pages render without warnings and cover what --help lists;
 #  4. the unpacked skyrend-f1 answers --version and reads standard input;
 #  5. the unpacked editor, on a virtual X server with HOME and XDG_CONFIG_HOME in the temporary
@@ -82,11 +84,14 @@ echo "ok: fields, with Depends: $depends"
 expected_files="./usr/bin/skyrend-f1
 ./usr/bin/skyrend-f1-editor
 ./usr/share/applications/skyrend-f1-editor.desktop
+./usr/share/doc/skyrend-f1-editor/changelog.gz
+./usr/share/doc/skyrend-f1-editor/copyright
 ./usr/share/icons/hicolor/256x256/apps/skyrend-f1-editor.png
 ./usr/share/icons/hicolor/48x48/apps/skyrend-f1-editor.png
 ./usr/share/icons/hicolor/scalable/apps/skyrend-f1-editor.svg
 ./usr/share/man/man1/skyrend-f1-editor.1.gz
 ./usr/share/man/man1/skyrend-f1.1.gz
+./usr/share/metainfo/example.skyrend.f1editor.metainfo.xml
 ./usr/share/mime/packages/skyrend-f1-editor.xml"
 files=$(cd "$root" && find . -type f | LC_ALL=C sort)
 [ "$files" = "$(LC_ALL=C sort <<<"$expected_files")" ] ||
@@ -97,7 +102,19 @@ for program in skyrend-f1 skyrend-f1-editor; do
 done
 echo "ok: the package holds the programs, desktop entry, file type, icons and man pages"
 
-# --- 2. Desktop entry, file type, icons.
+# lintian, as Debian's archive would run it: no error and no warning. The hardening tags are
+# only informational, so they are looked for by name.
+lintian --display-info --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
+    fail "lintian: $(cat "$work/lintian.log")"
+! grep -E 'hardening-|unstripped' "$work/lintian.log" ||
+    fail "lintian finds the binaries unhardened or unstripped: $(cat "$work/lintian.log")"
+echo "ok: lintian warns of nothing ($(grep -c '^I:' "$work/lintian.log" || true) infos)"
+doc=$root/usr/share/doc/skyrend-f1-editor
+zcat "$doc/changelog.gz" | head -n 1 | grep -qF "skyrend-f1-editor ($(field Version))" ||
+    fail "the changelog's newest entry is not version $(field Version)"
+grep -qx 'License: MIT' "$doc/copyright" || fail "the copyright file names no MIT licence"
+
+# --- 2. Desktop entry, file type, icons, AppStream.
 desktop=$root/usr/share/applications/skyrend-f1-editor.desktop
 mime=$root/usr/share/mime/packages/skyrend-f1-editor.xml
 desktop-file-validate "$desktop" >"$work/validate.log" 2>&1 || true
@@ -134,7 +151,21 @@ grep -qx "[0-9]*:$mime_type:\*\.hlp" "$work/mime/globs2" || fail "no *.hlp glob 
 # Globs without a case-sensitive mark match any case and are kept in lower case.
 grep -qx "[0-9]*:$mime_type:commands\.hlp" "$work/mime/globs2" ||
     fail "no Commands.hlp glob for $mime_type"
-echo "ok: desktop entry, file type $mime_type and icons are valid and agree"
+metainfo=$root/usr/share/metainfo/example.skyrend.f1editor.metainfo.xml
+appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
+    fail "appstreamcli validate: $(cat "$work/appstream.log")"
+meta() { xmllint --xpath "string(/component/$1)" "$metainfo"; }
+[ "$(meta "id")" = "$(basename "$metainfo" .metainfo.xml)" ] ||
+    fail "the AppStream id '$(meta id)' is not its file's name"
+[ "$(meta "launchable[@type='desktop-id']")" = "$(basename "$desktop")" ] ||
+    fail "the AppStream file launches '$(meta launchable)', not $(basename "$desktop")"
+[ "$(meta "provides/mediatype")" = "$mime_type" ] ||
+    fail "the AppStream file provides '$(meta provides/mediatype)', not $mime_type"
+[ -n "$(meta "screenshots/screenshot/image")" ] || fail "the AppStream file shows no screenshot"
+[ -n "$(meta "content_rating/@type")" ] || fail "the AppStream file has no content rating"
+[ "$(meta "releases/release[1]/@version")" = "$(field Version)" ] ||
+    fail "the AppStream file's newest release is not $(field Version)"
+echo "ok: desktop entry, file type $mime_type, icons and AppStream file are valid and agree"
 
 # --- 3. Man pages.
 for page in skyrend-f1 skyrend-f1-editor; do
