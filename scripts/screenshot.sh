@@ -14,7 +14,7 @@ output=${1:-$root/docs/screenshot.png}
 
 if [ "${SKYREND_SCREENSHOT_INNER:-}" != 1 ]; then
     skyrend_install_missing "${SKYREND_PACKAGES[@]}" "${SKYREND_SCREENSHOT_PACKAGES[@]}"
-    skyrend_build "$root/build"
+    skyrend_build "$root/build" skyrend-f1-editor
     mkdir -p "$(dirname "$output")"
     output=$(cd "$(dirname "$output")" && pwd)/$(basename "$output")
     SKYREND_SCREENSHOT_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$output"
