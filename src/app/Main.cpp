@@ -1,5 +1,6 @@
 // The editor's start: the command line, then the main window.
 
+#include "editor/ProgramIcon.h"
 #include "editor/frmMain.h"
 #include "platform/QtDesktop.h"
 #include "safety/TerminationSignals.h"
@@ -87,6 +88,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Skyrend F1 Editor"));
     // Ties the window to its desktop entry (and icon) where the desktop asks, as Wayland does.
     QGuiApplication::setDesktopFileName(QStringLiteral("skyrend-f1-editor"));
+    QApplication::setWindowIcon(programIcon()); // the dialogs' too
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2").arg(SKYREND_VERSION_MAJOR).arg(SKYREND_VERSION_MINOR));
     return Main(app, file);

@@ -25,6 +25,7 @@ frmAbout::frmAbout(const QString& version, QWidget* parent)
     Image1->setGeometry(twipsRect(this, 240, 240, 630, 480));
     Image1->setPixmap(logo());
     Image1->setScaledContents(true);
+    Image1->setAccessibleName(QStringLiteral("Skyrend F1 Editor logo"));
     Label1 = label(QStringLiteral("Skyrend F1 Editor"), 1320, 240, 2775, 255, tahoma(true));
     Label4 = label(QString(), 3720, 240, 615, 255, tahoma(true));
     Label2 = label(QStringLiteral("by the F1 team"), 1560, 480, 1455, 255, tahoma(true));
@@ -44,6 +45,8 @@ frmAbout::frmAbout(const QString& version, QWidget* parent)
     Label5->setPalette(pal);
     Label5->setCursor(Qt::PointingHandCursor);
     Label5->installEventFilter(this);
+    // A label clicked like a button: a screen reader says what it does.
+    Label5->setAccessibleDescription(QStringLiteral("Closes this window (Escape)"));
 
     Form_Load(version);
 }

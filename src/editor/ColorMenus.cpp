@@ -6,6 +6,7 @@
 #include "document/Palette.h"
 #include "editor/TagView.h"
 #include "editor/TagViewSwitch.h"
+#include "platform/AccessKeys.h"
 
 #include <QAction>
 #include <QMenu>
@@ -36,15 +37,21 @@ void frmMain::BuildMenus()
     skyrend::InitColors();
     skyrend::InitMacros();
 
+    // The captions come from the tables: each gets a letter no other item of its menu has (the
+    // Insert menu holds more items than there are letters, so its last ones may have none).
+    platform::AccessKeys macroKeys;
     for (int i = 0; i < skyrend::MacroUpperBound; ++i) {
         if (i >= menu_macro.size()) {
             QAction* item = menu_Insert->addAction(QString());
             connect(item, &QAction::triggered, this, [this, i] { menu_macro_Click(i); });
             menu_macro.append(item);
         }
-        menu_macro[i]->setText(fromLatin1(skyrend::trimmedField(skyrend::MacroDescriptions[i])));
+        menu_macro[i]->setText(
+            macroKeys.assign(fromLatin1(skyrend::trimmedField(skyrend::MacroDescriptions[i]))));
     }
 
+    platform::AccessKeys colorKeys;
+    colorKeys.reserve(menu_Insert->title());
     for (int i = 0; i < skyrend::ColorUpperBound; ++i) {
         if (i >= menu_Color.size()) {
             auto* item = new QAction(menu_Colors);
@@ -53,7 +60,7 @@ void frmMain::BuildMenus()
             menu_Color.append(item);
         }
         // The caption is the name with its padding.
-        menu_Color[i]->setText(fromLatin1(skyrend::ColorNames[i]));
+        menu_Color[i]->setText(colorKeys.assign(fromLatin1(skyrend::ColorNames[i])));
         menu_Color[i]->setIcon(swatch(skyrend::ColorValues[i]));
     }
 }

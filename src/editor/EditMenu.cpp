@@ -17,40 +17,40 @@ EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::
       window_(window)
 {
     // The menu's Undo and Redo do what the box does for Ctrl+Z and Ctrl+Y.
-    undo = add(QStringLiteral("Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)},
+    undo = add(QStringLiteral("&Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)},
                [this] { edit().undo(); });
-    redo = add(QStringLiteral("Redo"),
+    redo = add(QStringLiteral("&Redo"),
                {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
                [this] { edit().redo(); });
     menu.addSeparator();
     cut =
-        add(QStringLiteral("Cut"), {QKeySequence(Qt::CTRL | Qt::Key_X)}, [this] { edit().cut(); });
-    copy = add(QStringLiteral("Copy"), {QKeySequence(Qt::CTRL | Qt::Key_C)},
+        add(QStringLiteral("Cu&t"), {QKeySequence(Qt::CTRL | Qt::Key_X)}, [this] { edit().cut(); });
+    copy = add(QStringLiteral("&Copy"), {QKeySequence(Qt::CTRL | Qt::Key_C)},
                [this] { edit().copy(); });
     // Among the tags, the text is its tagged form already.
-    copyWithTags = add(QStringLiteral("Copy with Tags"),
+    copyWithTags = add(QStringLiteral("Copy &with Tags"),
                        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}, [this] {
                            if (&edit() == &box_)
                                box_.copyWithTags();
                            else
                                edit().copy();
                        });
-    paste = add(QStringLiteral("Paste"), {QKeySequence(Qt::CTRL | Qt::Key_V)},
+    paste = add(QStringLiteral("&Paste"), {QKeySequence(Qt::CTRL | Qt::Key_V)},
                 [this] { edit().paste(); });
-    pastePlain = add(QStringLiteral("Paste as Plain Text"),
+    pastePlain = add(QStringLiteral("Paste as P&lain Text"),
                      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)}, [this] {
                          if (&edit() == &box_)
                              box_.pasteAsPlainText();
                          else
                              edit().paste();
                      });
-    deleteSelection = add(QStringLiteral("Delete"), {QKeySequence(Qt::Key_Delete)}, [this] {
+    deleteSelection = add(QStringLiteral("&Delete"), {QKeySequence(Qt::Key_Delete)}, [this] {
         QTextCursor c = edit().textCursor();
         c.removeSelectedText();
         edit().setTextCursor(c);
     });
     menu.addSeparator();
-    selectAll = add(QStringLiteral("Select All"), {QKeySequence(Qt::CTRL | Qt::Key_A)},
+    selectAll = add(QStringLiteral("Select &All"), {QKeySequence(Qt::CTRL | Qt::Key_A)},
                     [this] { edit().selectAll(); });
     // These keys belong to the box, which handles them itself when it has the focus: the menu
     // only shows them. So a key acts once, through the box's own key handling (KeyDown and
@@ -59,20 +59,19 @@ EditMenu::EditMenu(QMenu& menu, RichTextBox& box, find::FindBar& bar, platform::
          {undo, redo, cut, copy, copyWithTags, paste, pastePlain, deleteSelection, selectAll})
         a->setShortcutContext(Qt::WidgetShortcut);
     menu.addSeparator();
-    find = add(QStringLiteral("Find..."), {QKeySequence(Qt::CTRL | Qt::Key_F)},
+    find = add(QStringLiteral("&Find..."), {QKeySequence(Qt::CTRL | Qt::Key_F)},
                [this] { bar_.openFind(); });
     findNext =
-        add(QStringLiteral("Find Next"), {QKeySequence(Qt::Key_F3)}, [this] { bar_.findNext(); });
-    findPrevious = add(QStringLiteral("Find Previous"), {QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+        add(QStringLiteral("Find &Next"), {QKeySequence(Qt::Key_F3)}, [this] { bar_.findNext(); });
+    findPrevious = add(QStringLiteral("Find Pre&vious"), {QKeySequence(Qt::SHIFT | Qt::Key_F3)},
                        [this] { bar_.findPrevious(); });
-    replace = add(QStringLiteral("Replace..."), {QKeySequence(Qt::CTRL | Qt::Key_H)},
+    replace = add(QStringLiteral("R&eplace..."), {QKeySequence(Qt::CTRL | Qt::Key_H)},
                   [this] { bar_.openReplace(); });
     menu.addSeparator();
-    goToLine = add(QStringLiteral("Go to Line..."), {QKeySequence(Qt::CTRL | Qt::Key_G)},
+    goToLine = add(QStringLiteral("&Go to Line..."), {QKeySequence(Qt::CTRL | Qt::Key_G)},
                    [this] { goToLineClick(); });
 
-    connect(&box, &QPlainTextEdit::undoAvailable, undo, &QAction::setEnabled);
-    connect(&box, &QPlainTextEdit::redoAvailable, redo, &QAction::setEnabled);
+    followUndo(box);
     connect(&box, &QPlainTextEdit::copyAvailable, this, &EditMenu::refresh);
     // Every edit: only what an edit can change, and cheaply (Replace All makes many).
     connect(&box, &RichTextBox::Change, this,
@@ -94,6 +93,20 @@ QAction* EditMenu::add(const QString& caption, const QList<QKeySequence>& keys,
     return action;
 }
 
+void EditMenu::followUndo(QPlainTextEdit& view)
+{
+    // From the text shown: the box's state is not the tags' (a tag edit's undo is an edit of the
+    // box, which has nothing to redo then).
+    connect(&view, &QPlainTextEdit::undoAvailable, this, &EditMenu::refreshUndo);
+    connect(&view, &QPlainTextEdit::redoAvailable, this, &EditMenu::refreshUndo);
+}
+
+void EditMenu::refreshUndo()
+{
+    undo->setEnabled(edit().document()->isUndoAvailable());
+    redo->setEnabled(edit().document()->isRedoAvailable());
+}
+
 QPlainTextEdit& EditMenu::edit() const
 {
     return shown_ ? shown_() : box_;
@@ -103,8 +116,7 @@ void EditMenu::refresh()
 {
     const QTextDocument* doc = edit().document();
     const bool selection = edit().textCursor().hasSelection();
-    undo->setEnabled(doc->isUndoAvailable());
-    redo->setEnabled(doc->isRedoAvailable());
+    refreshUndo();
     cut->setEnabled(selection);
     copy->setEnabled(selection);
     copyWithTags->setEnabled(selection);

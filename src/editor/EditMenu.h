@@ -45,10 +45,13 @@ public:
     void goToLineClick();
     // Brings the items' enabled states up to date.
     void refresh();
+    // Undo and Redo follow `view` too (the text shown in place of the box).
+    void followUndo(QPlainTextEdit& view);
     // The items act on the box `shown` gives (the document, or its tags) instead of `box`.
     void followShown(std::function<QPlainTextEdit&()> shown) { shown_ = std::move(shown); }
 
 private:
+    void refreshUndo();
     QAction* add(const QString& caption, const QList<QKeySequence>& keys,
                  const std::function<void()>& handler);
 

@@ -19,6 +19,10 @@ const QColor kTagGround(0x3A, 0x3A, 0x3A);
 TagView::TagView(QWidget* parent) : QPlainTextEdit(parent)
 {
     setObjectName(QStringLiteral("tagView"));
+    setAccessibleName(QStringLiteral("Help text with tags"));
+    setAccessibleDescription(QStringLiteral(
+        "The help file as it is saved, its colour tags and key macros written out (View, Show "
+        "Tags)."));
     setLineWrapMode(QPlainTextEdit::NoWrap);
 }
 

@@ -119,6 +119,8 @@ void TypingColorSwatch::refresh()
                                       "selection: %1")
                            .arg(name)
                      : QStringLiteral("The selection holds several colours"));
+    // The name is painted, not a label: a screen reader reads it here (the tip describes it).
+    setAccessibleName(QStringLiteral("Typing colour: %1").arg(name));
     update();
 }
 

@@ -2,6 +2,7 @@
 
 #include "document/Palette.h"
 #include "editor/EditMenu.h"
+#include "editor/ProgramIcon.h"
 #include "editor/TagView.h"
 #include "editor/TagViewSwitch.h"
 #include "editor/TypingColorSwatch.h"
@@ -9,6 +10,7 @@
 #include "files/ExportCommands.h"
 #include "find/EditorFindSupport.h"
 #include "find/FindBar.h"
+#include "panels/PagesPanel.h"
 #include "panels/ProblemCountLabel.h"
 #include "panels/ProblemsPanel.h"
 #include "panels/SidePanels.h"
@@ -19,11 +21,13 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFontDatabase>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSessionManager>
 #include <QTextDocument>
+#include <QTreeView>
 
 namespace {
 
@@ -62,6 +66,7 @@ frmMain::frmMain(platform::Desktop& desktop, const QString& programFolder, QWidg
                                                          : skyrend::SettingsLayout::Portable,
                                 AppFolder);
     settings_ = std::make_unique<skyrend::Settings>(SettingsFolder);
+    setWindowIcon(programIcon());
     createControls();
     session_ = new session::DocumentSession(*rEdit, desktop_, CD1, *settings_, this, this);
     createMenus();
@@ -69,6 +74,12 @@ frmMain::frmMain(platform::Desktop& desktop, const QString& programFolder, QWidg
     Form_Load();
     sidePanels = new panels::SidePanels(*this, *rEdit, *central_, *settings_);
     menu_View = sidePanels->createViewMenu(*menuBar(), menu_Colors->menuAction());
+    sidePanels->followShownText([this]() -> QWidget& { return tagViews->current(); });
+    // Undo and Redo act on the document from the panels' lists too (elsewhere the focused field
+    // undoes its own text).
+    for (QWidget* list :
+         std::initializer_list<QWidget*>{&sidePanels->pages->view(), &sidePanels->problems->view()})
+        list->addActions({editMenu->undo, editMenu->redo});
     connect(sidePanels->problems, &panels::ProblemsPanel::countChanged, this,
             &frmMain::Form_Resize);
     createTagViewItem();
@@ -115,6 +126,10 @@ void frmMain::createControls()
     }
     rEdit->setPalette(pal);
     rEdit->setCursorWidth(2);
+    rEdit->setAccessibleName(QStringLiteral("Help text"));
+    rEdit->setAccessibleDescription(
+        QStringLiteral("The help file in its colours; the colour tags are hidden. The Colors menu "
+                       "colours the selection."));
 
     lblCaption = new StatusLabel(central_);
     lblCaption->setObjectName(QStringLiteral("lblCaption"));
@@ -162,30 +177,31 @@ void frmMain::createMenus()
     QMenuBar* bar = menuBar();
 
     menu_File = bar->addMenu(QStringLiteral("&File"));
-    menu_New = item(menu_File, QStringLiteral("New"), &frmMain::menu_New_Click,
+    menu_New = item(menu_File, QStringLiteral("&New"), &frmMain::menu_New_Click,
                     QKeySequence(Qt::CTRL | Qt::Key_N));
-    menu_Open = item(menu_File, QStringLiteral("Open"), &frmMain::menu_Open_Click,
+    menu_Open = item(menu_File, QStringLiteral("&Open"), &frmMain::menu_Open_Click,
                      QKeySequence(Qt::CTRL | Qt::Key_O));
-    menu_Save = item(menu_File, QStringLiteral("Save"), &frmMain::menu_Save_Click,
+    menu_Save = item(menu_File, QStringLiteral("&Save"), &frmMain::menu_Save_Click,
                      QKeySequence(Qt::CTRL | Qt::Key_S));
     menu_Save->setEnabled(false);
-    menu_SaveAs = item(menu_File, QStringLiteral("Save As"), &frmMain::menu_SaveAs_Click,
+    menu_SaveAs = item(menu_File, QStringLiteral("Save &As"), &frmMain::menu_SaveAs_Click,
                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    menu_Reload = item(menu_File, QStringLiteral("Reload"), &frmMain::menu_Reload_Click,
+    menu_Reload = item(menu_File, QStringLiteral("&Reload"), &frmMain::menu_Reload_Click,
                        QKeySequence(Qt::Key_F5));
     menu_Reload->setEnabled(false);
     new ExportCommands(*menu_File, *rEdit, *session_, desktop_, this);
     s1a = menu_File->addSeparator();
-    menu_RecentFile = menu_File->addMenu(QStringLiteral("Recent Files"));
+    menu_RecentFile = menu_File->addMenu(QStringLiteral("Recent &Files"));
     // At design the submenu holds the last entry, empty and disabled; the others are made at
     // start-up, in index order before it.
     menu_Recent[4] = item(menu_RecentFile, QString(), [this] { menu_Recent_Click(4); });
     menu_Recent[4]->setEnabled(false);
     s1b = menu_RecentFile->addSeparator();
-    menu_ResetList = item(menu_RecentFile, QStringLiteral("Reset"), &frmMain::menu_ResetList_Click);
+    menu_ResetList =
+        item(menu_RecentFile, QStringLiteral("&Reset"), &frmMain::menu_ResetList_Click);
     s1c = menu_File->addSeparator();
     s1c->setVisible(false);
-    menu_Config = item(menu_File, QStringLiteral("Configuration"), &frmMain::menu_Config_Click);
+    menu_Config = item(menu_File, QStringLiteral("&Configuration"), &frmMain::menu_Config_Click);
     menu_Config->setVisible(false);
     s2d = menu_File->addSeparator();
     menu_Exit = item(menu_File, QStringLiteral("E&xit"), &frmMain::menu_Exit_Click,
@@ -198,7 +214,7 @@ void frmMain::createMenus()
 
     menu_Tools = bar->addMenu(QStringLiteral("&Tools"));
     menu_PurgeColors =
-        item(menu_Tools, QStringLiteral("Purge Colors"), &frmMain::menu_PurgeColors_Click);
+        item(menu_Tools, QStringLiteral("&Purge Colors"), &frmMain::menu_PurgeColors_Click);
     menu_Tools->menuAction()->setVisible(false);
 
     menu_Colors = bar->addMenu(QStringLiteral("&Colors"));
@@ -206,20 +222,20 @@ void frmMain::createMenus()
     menu_Color.append(
         item(menu_Colors, QStringLiteral("%colorname%"), [this] { menu_Color_Click(0); }));
     s2 = menu_Colors->addSeparator();
-    menu_Insert = menu_Colors->addMenu(QStringLiteral("Insert"));
+    menu_Insert = menu_Colors->addMenu(QStringLiteral("&Insert"));
     menu_macro.append(
         item(menu_Insert, QStringLiteral("TODO: INSERT MACRO"), [this] { menu_macro_Click(0); }));
 
     menu_Help = bar->addMenu(QStringLiteral("&Help"));
-    menu_HelpFile = item(menu_Help, QStringLiteral("Help Topics"), &frmMain::menu_HelpFile_Click,
+    menu_HelpFile = item(menu_Help, QStringLiteral("&Help Topics"), &frmMain::menu_HelpFile_Click,
                          QKeySequence(Qt::Key_F1));
-    menu_About = item(menu_Help, QStringLiteral("About..."), &frmMain::menu_About_Click);
+    menu_About = item(menu_Help, QStringLiteral("&About..."), &frmMain::menu_About_Click);
 }
 
 void frmMain::createTagViewItem()
 {
     menu_View->addSeparator();
-    menu_ShowTags = menu_View->addAction(QStringLiteral("Show Tags"));
+    menu_ShowTags = menu_View->addAction(QStringLiteral("&Show Tags"));
     menu_ShowTags->setCheckable(true);
     menu_ShowTags->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
     connect(menu_ShowTags, &QAction::toggled, this, [this](bool shown) {
@@ -229,6 +245,8 @@ void frmMain::createTagViewItem()
             tagViews->setShown(shown);
     });
     connect(tagViews, &TagViewSwitch::shownChanged, menu_ShowTags, &QAction::setChecked);
+    editMenu->followUndo(*tagView);
+    connect(tagViews, &TagViewSwitch::shownChanged, editMenu, &EditMenu::refresh);
     // A new document in the box leaves the tags of the old one.
     using session::DocumentSession;
     connect(session_, &DocumentSession::documentCleared, tagViews, &TagViewSwitch::drop);

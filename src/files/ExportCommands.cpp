@@ -15,11 +15,11 @@
 ExportCommands::ExportCommands(QMenu& fileMenu, RichTextBox& box, session::DocumentSession& session,
                                platform::Desktop& desktop, QWidget* dialogParent)
     : QObject(&fileMenu), box_(box), session_(session), desktop_(desktop),
-      dialogParent_(dialogParent), menu_(fileMenu.addMenu(QStringLiteral("Export")))
+      dialogParent_(dialogParent), menu_(fileMenu.addMenu(QStringLiteral("&Export")))
 {
-    connect(menu_->addAction(QStringLiteral("HTML...")), &QAction::triggered, this,
+    connect(menu_->addAction(QStringLiteral("&HTML...")), &QAction::triggered, this,
             [this] { exportAs(Form::Html); });
-    connect(menu_->addAction(QStringLiteral("BBCode...")), &QAction::triggered, this,
+    connect(menu_->addAction(QStringLiteral("&BBCode...")), &QAction::triggered, this,
             [this] { exportAs(Form::Bbcode); });
     connect(&session_, &session::DocumentSession::activityChanged, this,
             &ExportCommands::showActivity);

@@ -3,8 +3,10 @@
 #include "editor/frmMain.h"
 #include "files/IniFile.h"
 #include "files/RecentList.h"
+#include "platform/AccessKeys.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 
 namespace {
@@ -85,6 +87,10 @@ void frmMain::forgetRecentFile(const QString& path)
 void frmMain::LoadRecentMenu()
 {
     const skyrend::IniFile ini = settings_->read();
+    // Each path gets a letter or digit of its own as its access key, one of its file name if it
+    // can: the caption stays the path itself.
+    platform::AccessKeys keys;
+    keys.reserve(menu_ResetList->text());
     for (int i = 0; i < 5; ++i) {
         QAction*& item = menu_Recent[i];
         if (!item) {
@@ -99,8 +105,9 @@ void frmMain::LoadRecentMenu()
         if (!v.isEmpty()) {
             item->setVisible(true);
             item->setEnabled(true);
-            // The caption is the path itself: an "&" is no access key here.
-            item->setText(QString(v).replace(QLatin1Char('&'), QStringLiteral("&&")));
+            // The caption is the path itself: its own "&" is no access key.
+            const QString name = QDir::fromNativeSeparators(v);
+            item->setText(keys.assign(v, name.lastIndexOf(QLatin1Char('/')) + 1));
             item->setData(v);
         } else {
             item->setVisible(false);
@@ -110,7 +117,7 @@ void frmMain::LoadRecentMenu()
     if (first.isEmpty() || first == QLatin1String("None.")) {
         menu_Recent[0]->setEnabled(false);
         menu_Recent[0]->setVisible(true);
-        menu_Recent[0]->setText(QStringLiteral("None."));
+        menu_Recent[0]->setText(keys.assign(QStringLiteral("None.")));
         menu_Recent[0]->setData(QString()); // no file behind it
     }
 }

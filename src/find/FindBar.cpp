@@ -41,14 +41,24 @@ FindBar::FindBar(FindSupport& support, QWidget* parent) : QWidget(parent), suppo
     findEdit_ = new QLineEdit(this);
     findEdit_->setObjectName(QStringLiteral("findField"));
     findEdit_->setClearButtonEnabled(true);
+    findEdit_->setAccessibleName(QStringLiteral("Find"));
+    findEdit_->setAccessibleDescription(
+        QStringLiteral("The text to look for. Enter finds the next, Shift+Enter the previous."));
     replaceEdit_ = new QLineEdit(this);
     replaceEdit_->setObjectName(QStringLiteral("replaceField"));
-    replaceLabel_ = new QLabel(QStringLiteral("Replace:"), this);
+    replaceEdit_->setAccessibleName(QStringLiteral("Replace with"));
+    replaceEdit_->setAccessibleDescription(QStringLiteral(
+        "What a match is replaced by. Enter replaces the next match, Ctrl+Alt+Enter all."));
+    // Access keys: none of the menu bar's (F, E, T, C, V, H), none twice.
+    auto* findLabel = new QLabel(QStringLiteral("F&ind:"), this);
+    findLabel->setBuddy(findEdit_);
+    replaceLabel_ = new QLabel(QStringLiteral("&Replace:"), this);
+    replaceLabel_->setBuddy(replaceEdit_);
 
-    auto* next = new QPushButton(QStringLiteral("Next"), this);
-    auto* previous = new QPushButton(QStringLiteral("Previous"), this);
-    replaceButton_ = new QPushButton(QStringLiteral("Replace"), this);
-    replaceAllButton_ = new QPushButton(QStringLiteral("Replace All"), this);
+    auto* next = new QPushButton(QStringLiteral("&Next"), this);
+    auto* previous = new QPushButton(QStringLiteral("&Previous"), this);
+    replaceButton_ = new QPushButton(QStringLiteral("Rep&lace"), this);
+    replaceAllButton_ = new QPushButton(QStringLiteral("Replace &All"), this);
     for (QPushButton* b : {next, previous, replaceButton_, replaceAllButton_}) {
         b->setFocusPolicy(Qt::NoFocus); // Tab goes from the find field to the replace field
         b->setAutoDefault(false);
@@ -56,12 +66,18 @@ FindBar::FindBar(FindSupport& support, QWidget* parent) : QWidget(parent), suppo
     auto* closeButton = new QToolButton(this);
     closeButton->setText(QStringLiteral("x"));
     closeButton->setToolTip(QStringLiteral("Close (Escape)"));
+    closeButton->setAccessibleName(QStringLiteral("Close the find bar"));
     closeButton->setAutoRaise(true);
     closeButton->setFocusPolicy(Qt::NoFocus);
 
-    matchCase_ = new QCheckBox(QStringLiteral("Match case"), this);
-    wholeWords_ = new QCheckBox(QStringLiteral("Whole words"), this);
+    matchCase_ = new QCheckBox(QStringLiteral("&Match case"), this);
+    wholeWords_ = new QCheckBox(QStringLiteral("&Whole words"), this);
     color_ = new QComboBox(this);
+    color_->setObjectName(QStringLiteral("findColor"));
+    color_->setAccessibleName(QStringLiteral("Colour"));
+    color_->setAccessibleDescription(QStringLiteral("Only text in this colour matches."));
+    auto* colorLabel = new QLabel(QStringLiteral("Colo&ur:"), this);
+    colorLabel->setBuddy(color_);
     color_->addItem(QStringLiteral("any colour"));
     for (int row = 0; row < skyrend::PaletteColorCount; ++row) {
         const auto name = skyrend::ColorNames[std::size_t(row)];
@@ -69,7 +85,10 @@ FindBar::FindBar(FindSupport& support, QWidget* parent) : QWidget(parent), suppo
                         QString::fromLatin1(name.data(), qsizetype(name.size())).trimmed(),
                         QVariant::fromValue(uint(skyrend::ColorValues[std::size_t(row)])));
     }
-    regularExpression_ = new QCheckBox(QStringLiteral("Regular expression"), this);
+    regularExpression_ = new QCheckBox(QStringLiteral("Re&gular expression"), this);
+    matchCase_->setObjectName(QStringLiteral("matchCase"));
+    wholeWords_->setObjectName(QStringLiteral("wholeWords"));
+    regularExpression_->setObjectName(QStringLiteral("regularExpression"));
     for (QWidget* w :
          std::initializer_list<QWidget*>{matchCase_, wholeWords_, color_, regularExpression_})
         w->setFocusPolicy(Qt::ClickFocus);
@@ -79,11 +98,12 @@ FindBar::FindBar(FindSupport& support, QWidget* parent) : QWidget(parent), suppo
     auto* options = new QHBoxLayout;
     options->addWidget(matchCase_);
     options->addWidget(wholeWords_);
+    options->addWidget(colorLabel);
     options->addWidget(color_);
     options->addWidget(regularExpression_);
     options->addWidget(note_, 1);
 
-    grid->addWidget(new QLabel(QStringLiteral("Find:"), this), 0, 0);
+    grid->addWidget(findLabel, 0, 0);
     grid->addWidget(findEdit_, 0, 1);
     grid->addWidget(next, 0, 2);
     grid->addWidget(previous, 0, 3);

@@ -46,6 +46,10 @@ PagesPanel::PagesPanel(QPlainTextEdit& box, QWidget* parent)
 {
     setObjectName(QStringLiteral("pagesPanel"));
     view_->setObjectName(QStringLiteral("pageList"));
+    view_->setAccessibleName(tr("Pages"));
+    view_->setAccessibleDescription(
+        tr("The pages of the document. Enter goes to a page, F2 renames it, Escape goes back to "
+           "the text."));
     view_->setModel(model_);
     view_->setRootIsDecorated(false);
     view_->setUniformRowHeights(true);

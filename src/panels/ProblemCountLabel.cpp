@@ -11,6 +11,7 @@ ProblemCountLabel::ProblemCountLabel(QWidget* parent) : QLabel(parent)
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setContentsMargins(4, 0, 4, 0);
     setToolTip(tr("Show the problems"));
+    setAccessibleDescription(tr("Click to show the Problems panel (Ctrl+2)"));
     setCount(0);
 }
 

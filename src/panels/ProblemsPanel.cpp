@@ -38,6 +38,10 @@ ProblemsPanel::ProblemsPanel(QPlainTextEdit& box, std::function<skyrend::Colored
 {
     setObjectName(QStringLiteral("problemsPanel"));
     view_->setObjectName(QStringLiteral("problemList"));
+    view_->setAccessibleName(tr("Problems"));
+    view_->setAccessibleDescription(tr("What the document would be saved with that the game "
+                                       "reads otherwise. Enter goes to a problem in the text, "
+                                       "Escape goes back to the text."));
     view_->setModel(model_);
     view_->setUniformItemSizes(true);
     view_->setEditTriggers(QAbstractItemView::NoEditTriggers);

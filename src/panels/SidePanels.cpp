@@ -11,12 +11,15 @@
 #include "panels/TextTips.h"
 
 #include <QAction>
+#include <QDockWidget>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QListView>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QThread>
+#include <QTreeView>
 
 namespace panels {
 namespace {
@@ -55,16 +58,31 @@ SidePanels::SidePanels(QMainWindow& window, RichTextBox& box, QWidget& statusAre
         window_.resize(window_.width() + kPagesWidth, window_.height());
 
     showPages = pages->toggleViewAction();
+    showPages->setText(tr("&Pages"));
     showPages->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
     showProblems = problems->toggleViewAction();
+    // The View menu leaves O, R, I and Z to its zoom items.
+    showProblems->setText(tr("Pro&blems"));
     showProblems->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+    // Shown by the user (menu or key), a panel takes the focus, so the arrow keys move in its
+    // list and not in the text; Escape there gives it back.
+    connect(showPages, &QAction::triggered, this, [this](bool on) {
+        if (on)
+            focusPanel(*pages, pages->view());
+    });
+    connect(showProblems, &QAction::triggered, this, [this](bool on) {
+        if (on)
+            focusPanel(*problems, problems->view());
+    });
+    pages->view().installEventFilter(this);
+    problems->view().installEventFilter(this);
     connect(showPages, &QAction::toggled, this, [this](bool on) { remember(kPagesKey, on); });
     connect(showProblems, &QAction::toggled, this, [this](bool on) { remember(kProblemsKey, on); });
 
-    nextPage = new QAction(tr("Next Page"), this);
+    nextPage = new QAction(tr("&Next Page"), this);
     nextPage->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Down));
     connect(nextPage, &QAction::triggered, pages, &PagesPanel::nextPage);
-    previousPage = new QAction(tr("Previous Page"), this);
+    previousPage = new QAction(tr("Pre&vious Page"), this);
     previousPage->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
     connect(previousPage, &QAction::triggered, pages, &PagesPanel::previousPage);
     // The keys work in the text even before the View menu exists.
@@ -81,12 +99,30 @@ SidePanels::SidePanels(QMainWindow& window, RichTextBox& box, QWidget& statusAre
     });
 
     connect(problems, &ProblemsPanel::countChanged, problemCount, &ProblemCountLabel::setCount);
-    connect(problemCount, &ProblemCountLabel::clicked, this, [this] {
-        problems->show();
-        problems->raise();
-        problems->view().setFocus();
-    });
+    connect(problemCount, &ProblemCountLabel::clicked, this,
+            [this] { focusPanel(*problems, problems->view()); });
     refreshNow();
+}
+
+void SidePanels::focusPanel(QDockWidget& panel, QWidget& list)
+{
+    panel.show();
+    panel.raise();
+    list.setFocus(Qt::ShortcutFocusReason);
+}
+
+bool SidePanels::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress &&
+        (watched == &pages->view() || watched == &problems->view())) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            QWidget& text = text_ ? text_() : static_cast<QWidget&>(box_);
+            text.setFocus(Qt::ShortcutFocusReason);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 QMenu* SidePanels::createViewMenu(QMenuBar& bar, QAction* before)

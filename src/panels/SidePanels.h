@@ -16,10 +16,12 @@ using LinePtr = std::shared_ptr<const DocumentLine>;
 } // namespace skyrend
 
 class QAction;
+class QDockWidget;
 class QMainWindow;
 class QMenu;
 class QMenuBar;
 class QThread;
+class QWidget;
 class RichTextBox;
 
 namespace panels {
@@ -45,6 +47,10 @@ public:
                const skyrend::Settings& settings);
     ~SidePanels() override;
 
+    // Escape in a panel's list gives the focus to the text `text` names (the one shown), instead
+    // of the edit box.
+    void followShownText(std::function<QWidget&()> text) { text_ = std::move(text); }
+
     // A "View" menu with the panels and page navigation, put into `bar` before `before`.
     QMenu* createViewMenu(QMenuBar& bar, QAction* before);
 
@@ -63,12 +69,18 @@ public:
     QAction* nextPage = nullptr;     // Alt+Down
     QAction* previousPage = nullptr; // Alt+Up
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Shows the panel in front and puts the focus in its list.
+    static void focusPanel(QDockWidget& panel, QWidget& list);
     void remember(const QString& key, bool shown);
     void makeResultsAside(std::vector<skyrend::LinePtr> lines);
 
     QMainWindow& window_;
     RichTextBox& box_;
+    std::function<QWidget&()> text_;
     const skyrend::Settings& settings_;
     QTimer timer_;
     bool pagesStale_ = true;     // changed while the Pages panel was hidden

@@ -1,3 +1,4 @@
+#include "MenuCaptions.h"
 #include "WindowFixture.h"
 
 #include <QAction>
@@ -13,7 +14,7 @@ private slots:
         WindowFixture f;
         QStringList items;
         for (QAction* a : f.w().menu_Colors->actions())
-            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+            items << (a->isSeparator() ? QStringLiteral("-") : shownCaption(a));
         QCOMPARE(items, QStringList({"White ", "Purple", "Yellow", "Red   ", "Green ", "Blue  ",
                                      "Pink  ", "-", "Insert"}));
         for (int i = 0; i < 7; ++i) {
@@ -53,7 +54,7 @@ private slots:
         WindowFixture f;
         QCOMPARE(f.w().menu_Insert->actions().size(), 29);
         QCOMPARE(f.w().menu_macro.size(), 29);
-        QCOMPARE(f.w().menu_Insert->actions()[index]->text(), caption);
+        QCOMPARE(shownCaption(f.w().menu_Insert->actions()[index]), caption);
         f.edit().setText(QStringLiteral("go word here"));
         f.w().setDirty(false);
         f.edit().setSelStart(3);

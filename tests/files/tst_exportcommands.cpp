@@ -2,6 +2,7 @@
 // stays as it was.
 
 #include "FilesTestSupport.h"
+#include "MenuCaptions.h"
 
 #include <QDir>
 #include <QtTest>
@@ -19,7 +20,7 @@ QByteArray exportFixture(const QString& name)
 QMenu* exportMenu(frmMain& w)
 {
     for (QAction* a : w.menu_File->actions())
-        if (a->menu() && a->text() == QStringLiteral("Export"))
+        if (a->menu() && shownCaption(a) == QStringLiteral("Export"))
             return a->menu();
     return nullptr;
 }
@@ -28,7 +29,7 @@ QAction* exportItem(frmMain& w, const QString& caption)
 {
     if (QMenu* menu = exportMenu(w))
         for (QAction* a : menu->actions())
-            if (a->text() == caption)
+            if (shownCaption(a) == caption)
                 return a;
     return nullptr;
 }

@@ -2,6 +2,7 @@
 // submenu rebuilt from it.
 
 #include "FilesTestSupport.h"
+#include "MenuCaptions.h"
 #include "files/RecentList.h"
 
 #include <QDir>
@@ -190,7 +191,7 @@ private slots:
         QVERIFY(fileBytes(w.settingsFile()).contains("\n1=" + QFile::encodeName(path) + "\n"));
         QAction* item = w.menu_Recent[1];
         QVERIFY(item->isVisible() && item->isEnabled());
-        QCOMPARE(item->text(), QString(path).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        QCOMPARE(shownCaption(item), path);
         QCOMPARE(item->iconText(), path);
 
         item->trigger();
@@ -269,7 +270,7 @@ private slots:
         expected << w.s1b << w.menu_ResetList;
         QCOMPARE(w.menu_RecentFile->actions(), expected);
         QVERIFY(w.s1b->isSeparator());
-        QCOMPARE(w.menu_ResetList->text(), QStringLiteral("Reset"));
+        QCOMPARE(shownCaption(w.menu_ResetList), QStringLiteral("Reset"));
         for (int i = 0; i < 5; ++i)
             if (items[i] != QLatin1String("hidden") &&
                 !items[i].startsWith(QLatin1String("disabled")))
