@@ -36,7 +36,8 @@ WindowState::WindowState(QMainWindow& window, RichTextBox& box, const skyrend::S
       basePointSize_(box.font().pointSizeF() > 0 ? box.font().pointSizeF() : 9.0)
 {
     auto shortcut = [this](const QList<QKeySequence>& keys, int step) {
-        auto* a = new QAction(&window_);
+        static const char* const kTexts[] = {"Zoom &Out", "Reset &Zoom", "Zoom &In"};
+        auto* a = new QAction(QString::fromLatin1(kTexts[step + 1]), &window_);
         a->setShortcuts(keys);
         a->setShortcutContext(Qt::WindowShortcut);
         connect(a, &QAction::triggered, this, [this, step] { setZoom(step ? zoom_ + step : 0); });
@@ -127,4 +128,13 @@ void WindowState::setZoom(int points)
     QFont f = box_.font();
     f.setPointSizeF(qMax(1.0, basePointSize_ + zoom_));
     box_.setFont(f);
+    for (QWidget* view : std::as_const(alsoZoomed_))
+        if (view)
+            view->setFont(f);
+}
+
+void WindowState::zoomAlso(QWidget& view)
+{
+    alsoZoomed_ << &view;
+    view.setFont(box_.font());
 }

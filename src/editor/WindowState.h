@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QRect>
 
 #include <functional>
@@ -13,13 +14,14 @@ class Settings;
 
 class QAction;
 class QMainWindow;
+class QWidget;
 class RichTextBox;
 namespace skyrend {
 class IniFile;
 }
 
 // The window's place, size, maximized state and the text's zoom, kept in config.ini's [Window]
-// section; and the zoom keys (Ctrl+Plus, Ctrl+Minus, Ctrl+0).
+// section; and the zoom actions (Ctrl+Plus, Ctrl+Minus, Ctrl+0), for the View menu.
 class WindowState : public QObject {
     Q_OBJECT
 
@@ -47,6 +49,8 @@ public:
 
     int zoom() const { return zoom_; }
     void setZoom(int points);
+    // Another view of the text (the tags) that zooms with the box.
+    void zoomAlso(QWidget& view);
 
     QAction* zoomIn = nullptr;
     QAction* zoomOut = nullptr;
@@ -56,6 +60,7 @@ private:
     QMainWindow& window_;
     RichTextBox& box_;
     const skyrend::Settings& settings_;
+    QList<QPointer<QWidget>> alsoZoomed_;
     qreal basePointSize_;
     int zoom_ = 0;
 };

@@ -1,8 +1,14 @@
 #include "WindowFixture.h"
+#include "editor/TagViewSwitch.h"
 #include "editor/WindowState.h"
 #include "files/IniFile.h"
 
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSet>
 #include <QtTest>
+
+#include <array>
 
 class tst_WindowState : public QObject {
     Q_OBJECT
@@ -104,6 +110,78 @@ private slots:
         QTest::keyClick(again.rEdit, Qt::Key_0, Qt::ControlModifier);
         QCOMPARE(again.rEdit->font().pointSizeF(), points);
         VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    // View, Zoom In / Zoom Out / Reset Zoom: the zoom keys' own actions, after Show Tags, with
+    // their keys shown, zooming whichever view of the text is shown.
+    void zoomIsInTheViewMenu_data()
+    {
+        QTest::addColumn<int>("item"); // after Show Tags and a separator
+        QTest::addColumn<bool>("tags");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<int>("zoom"); // from a zoom of 2
+        const QKeySequence in(Qt::CTRL | Qt::Key_Plus), out(Qt::CTRL | Qt::Key_Minus),
+            reset(Qt::CTRL | Qt::Key_0);
+        for (const bool tags : {false, true}) {
+            const char* view = tags ? ", tags shown" : "";
+            QTest::addRow("zoom in%s", view) << 0 << tags << "Zoom &In" << in << 3;
+            QTest::addRow("zoom out%s", view) << 1 << tags << "Zoom &Out" << out << 1;
+            QTest::addRow("reset%s", view) << 2 << tags << "Reset &Zoom" << reset << 0;
+        }
+    }
+    void zoomIsInTheViewMenu()
+    {
+        QFETCH(int, item);
+        QFETCH(bool, tags);
+        QFETCH(QString, text);
+        QFETCH(QKeySequence, keys);
+        QFETCH(int, zoom);
+        WindowFixture f;
+        f.w().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.w()));
+        const qreal points = f.edit().font().pointSizeF();
+        f.w().windowState->setZoom(2);
+        f.w().menu_ShowTags->setChecked(tags);
+        QCOMPARE(f.w().tagViews->isShown(), tags);
+
+        const QList<QAction*> items = f.w().menu_View->actions();
+        const qsizetype showTags = items.indexOf(f.w().menu_ShowTags);
+        QVERIFY(showTags >= 0 && showTags + 2 + item < items.size());
+        QVERIFY(items[showTags + 1]->isSeparator());
+        QAction* action = items[showTags + 2 + item];
+        const std::array<QAction*, 3> own{f.w().windowState->zoomIn, f.w().windowState->zoomOut,
+                                          f.w().windowState->zoomReset};
+        QCOMPARE(action, own[std::size_t(item)]); // the key's own action, not a second one
+        QCOMPARE(action->text(), text);
+        QCOMPARE(action->shortcut(), keys);
+
+        action->trigger();
+        QCOMPARE(f.w().windowState->zoom(), zoom);
+        QPlainTextEdit& shown = f.w().tagViews->current();
+        QVERIFY(shown.isVisible());
+        QCOMPARE(shown.font().pointSizeF(), points + zoom);
+        // The key does the same to the view in sight.
+        QTest::keySequence(&shown, QKeySequence(Qt::CTRL | Qt::Key_0));
+        QCOMPARE(shown.font().pointSizeF(), points);
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    // No two items of the View menu share an access key, so Alt+letter reaches each.
+    void viewMenuAccessKeysAreDistinct()
+    {
+        WindowFixture f;
+        QSet<QChar> keys;
+        for (const QAction* a : f.w().menu_View->actions()) {
+            const QString text = a->text();
+            const qsizetype amp = text.indexOf(QLatin1Char('&'));
+            if (a->isSeparator() || amp < 0 || amp + 1 >= text.size())
+                continue;
+            const QChar key = text[amp + 1].toLower();
+            QVERIFY2(!keys.contains(key), qPrintable(text));
+            keys << key;
+        }
+        QVERIFY(keys.size() >= 3);
     }
 
     void keepsTheOtherSectionsOfConfigIni()
