@@ -8,7 +8,11 @@
 #include <QSet>
 #include <QtTest>
 
+#include <algorithm>
 #include <array>
+#include <optional>
+
+Q_DECLARE_METATYPE(std::optional<QRect>)
 
 class tst_WindowState : public QObject {
     Q_OBJECT
@@ -58,28 +62,62 @@ private slots:
         QCOMPARE(s.zoom, zoom);
     }
 
-    void placesTheWindowOnAScreen_data()
+    // Screens in device pixels, as the scale factor makes them for Qt; places in Qt's pixels.
+    void fitsTheWindowOnAScreen_data()
     {
-        QTest::addColumn<QRect>("saved");
+        QTest::addColumn<QList<QRect>>("screens"); // available areas, the primary first
+        QTest::addColumn<qreal>("scale");
+        QTest::addColumn<std::optional<QRect>>("saved");
+        QTest::addColumn<QMargins>("frame");
         QTest::addColumn<QRect>("expected");
-        const QRect screen(0, 0, 1280, 1024);
-        QTest::newRow("inside") << QRect(100, 100, 600, 400) << QRect(100, 100, 600, 400);
-        QTest::newRow("partly off to the right")
-            << QRect(1200, 100, 600, 400) << QRect(1200, 100, 600, 400);
-        QTest::newRow("far off") << QRect(5000, 5000, 600, 400) << QRect(340, 312, 600, 400);
-        QTest::newRow("title above the screen")
-            << QRect(100, -500, 600, 400) << QRect(340, 312, 600, 400);
-        QTest::newRow("on the second screen")
-            << QRect(1400, 100, 600, 400) << QRect(1400, 100, 600, 400);
-        QTest::newRow("bigger than the screen, off it")
-            << QRect(-4000, 0, 3000, 2000) << QRect(0, 0, 1280, 1024);
+        const QList<QRect> one{QRect(0, 0, 1280, 1024)};
+        const QList<QRect> two{QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
+        const QList<QRect> primaryRight{QRect(1920, 0, 1280, 1024), QRect(0, 0, 1920, 1080)};
+        const QMargins none, frame(4, 24, 4, 4);
+        const std::optional<QRect> first;
+        auto row = [](const char* name, QList<QRect> screens, qreal scale,
+                      std::optional<QRect> saved, QMargins margins, QRect expected) {
+            QTest::newRow(name) << screens << scale << saved << margins << expected;
+        };
+        row("first start", one, 1, first, none, QRect(274, 232, 731, 560));
+        row("first start at scale 2", one, 2, first, none, QRect(0, 0, 640, 512));
+        row("first start at scale 2 with a frame", one, 2, first, frame, QRect(4, 24, 632, 484));
+        row("saved too big at scale 2", one, 2, QRect(0, 0, 731, 560), none, QRect(0, 0, 640, 512));
+        row("saved too big at scale 1.5 with a frame", one, 1.5, QRect(-10, -10, 1000, 800), frame,
+            QRect(4, 24, 845, 654));
+        row("inside", one, 1, QRect(100, 100, 600, 400), none, QRect(100, 100, 600, 400));
+        row("partly off to the right", one, 1, QRect(1000, 100, 600, 400), none,
+            QRect(680, 100, 600, 400));
+        row("frame under the bottom", one, 1, QRect(100, 700, 600, 400), frame,
+            QRect(100, 620, 600, 400));
+        row("on the second screen", two, 1, QRect(1400, 100, 600, 400), none,
+            QRect(1400, 100, 600, 400));
+        row("mostly on the second screen", two, 1, QRect(1200, 100, 600, 400), none,
+            QRect(1280, 100, 600, 400));
+        row("second screen gone", one, 1, QRect(1400, 100, 600, 400), none,
+            QRect(340, 312, 600, 400));
+        row("above every screen", one, 1, QRect(100, -500, 600, 400), none,
+            QRect(340, 312, 600, 400));
+        row("gone, the primary screen on the right", primaryRight, 1, QRect(5000, 5000, 600, 400),
+            none, QRect(2260, 312, 600, 400));
     }
-    void placesTheWindowOnAScreen()
+    void fitsTheWindowOnAScreen()
     {
-        QFETCH(QRect, saved);
+        QFETCH(QList<QRect>, screens);
+        QFETCH(qreal, scale);
+        QFETCH(std::optional<QRect>, saved);
+        QFETCH(QMargins, frame);
         QFETCH(QRect, expected);
-        const QList<QRect> screens{QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
-        QCOMPARE(WindowState::placed(saved, screens), expected);
+        QList<QRect> scaled;
+        for (const QRect& s : screens)
+            scaled << QRect(int(s.x() / scale), int(s.y() / scale), int(s.width() / scale),
+                            int(s.height() / scale));
+        const QRect got = WindowState::fitted(saved, QSize(731, 560), scaled, frame);
+        QCOMPARE(got, expected);
+        // Whatever the case, the window and its frame lie whole on one screen.
+        const QRect framed = got.marginsAdded(frame);
+        QVERIFY(std::any_of(scaled.begin(), scaled.end(),
+                            [&](const QRect& s) { return s.contains(framed); }));
     }
 
     void sizeAndZoomComeBackThroughConfigIni()
