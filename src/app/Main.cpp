@@ -1,24 +1,19 @@
 // The editor's start: the command line, then the main window.
 
+#include "app/CommandLine.h"
 #include "editor/ProgramIcon.h"
 #include "editor/frmMain.h"
 #include "platform/QtDesktop.h"
 #include "safety/TerminationSignals.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
 
 namespace {
 
-const char* const kUsage = "Usage: skyrend-f1-editor [FILE]\n"
-                           "Edit a Skyrend F1 help file (Commands.hlp) as coloured text.\n"
-                           "\n"
-                           "  FILE        open this file at start\n"
-                           "  --help      show this help and exit\n"
-                           "  --version   show the version and exit\n";
+using app::CommandLine;
 
 // SIGTERM, SIGHUP and SIGINT (a logout without a session manager, a shutdown, kill): the
 // unsaved edits go to the recovery copy, and the program ends normally without asking.
@@ -57,34 +52,34 @@ int Main(QApplication& app, const QString& file)
 int main(int argc, char** argv)
 {
     // Answer --help and --version before Qt looks for a display.
-    QString file;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (!optionsEnded && (arg == QLatin1String("--help") || arg == QLatin1String("-h"))) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (!optionsEnded && arg == QLatin1String("--version")) {
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    const auto answer = [](CommandLine::Action action) {
+        if (action == CommandLine::Action::Help)
+            std::fputs(qPrintable(CommandLine::usage()), stdout);
+        else
             std::printf("skyrend-f1-editor %d.%d\n", SKYREND_VERSION_MAJOR, SKYREND_VERSION_MINOR);
-            return 0;
-        }
-        if (!optionsEnded && arg == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        if (!optionsEnded && arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
-            std::fprintf(stderr, "skyrend-f1-editor: unknown option %s\n%s", argv[i], kUsage);
-            return 2;
-        }
-        if (!file.isEmpty()) {
-            std::fprintf(stderr, "skyrend-f1-editor: one file at a time\n%s", kUsage);
-            return 2;
-        }
-        file = QFileInfo(arg).absoluteFilePath();
-    }
+        return 0;
+    };
+    if (const auto early = CommandLine::earlyAnswer(given))
+        return answer(*early);
 
+    // QApplication takes its own options (-platform, -style, ...) out of argv; the rest is ours.
     QApplication app(argc, argv);
+    QStringList left;
+    for (int i = 1; i < argc; ++i)
+        left << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line = CommandLine::parse(left);
+    if (line.action == CommandLine::Action::Refuse) {
+        std::fprintf(stderr, "skyrend-f1-editor: %s\n%s", qPrintable(line.message),
+                     qPrintable(CommandLine::usage()));
+        return 2;
+    }
+    if (line.action != CommandLine::Action::Run)
+        return answer(line.action);
+    const QString file = line.file;
+
     QApplication::setApplicationName(QStringLiteral("Skyrend F1 Editor"));
     // Ties the window to its desktop entry (and icon) where the desktop asks, as Wayland does.
     QGuiApplication::setDesktopFileName(QStringLiteral("skyrend-f1-editor"));

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -17,8 +18,6 @@ const QString kSection = QStringLiteral("Window");
 constexpr int kMaxCoordinate = 100000;
 constexpr int kMinWidth = 200;
 constexpr int kMinHeight = 150;
-// The part of the title bar that must be on a screen for the user to grab it.
-constexpr int kGrip = 48;
 
 std::optional<int> intValue(const skyrend::IniFile& ini, const QString& key)
 {
@@ -36,7 +35,8 @@ WindowState::WindowState(QMainWindow& window, RichTextBox& box, const skyrend::S
       basePointSize_(box.font().pointSizeF() > 0 ? box.font().pointSizeF() : 9.0)
 {
     auto shortcut = [this](const QList<QKeySequence>& keys, int step) {
-        auto* a = new QAction(&window_);
+        static const char* const kTexts[] = {"Zoom &Out", "Reset &Zoom", "Zoom &In"};
+        auto* a = new QAction(QString::fromLatin1(kTexts[step + 1]), &window_);
         a->setShortcuts(keys);
         a->setShortcutContext(Qt::WindowShortcut);
         connect(a, &QAction::triggered, this, [this, step] { setZoom(step ? zoom_ + step : 0); });
@@ -65,38 +65,79 @@ WindowState::Saved WindowState::read(const skyrend::IniFile& ini)
     return s;
 }
 
-QRect WindowState::placed(const QRect& saved, const QList<QRect>& screens)
+QRect WindowState::fitted(const std::optional<QRect>& saved, const QSize& defaultSize,
+                          const QList<QRect>& screens, const QMargins& frame)
 {
-    for (const QRect& screen : screens) {
-        // The top of the window, where its title bar is, must be reachable.
-        const QRect grip(saved.left(), saved.top(), saved.width(), kGrip);
-        const QRect seen = grip.intersected(screen);
-        if (seen.width() >= kGrip && seen.height() >= kGrip / 2)
-            return saved;
-    }
+    const QSize wanted = saved ? saved->size() : defaultSize;
     if (screens.isEmpty())
-        return saved;
-    const QRect screen = screens.front();
-    QRect r(QPoint(), saved.size().boundedTo(screen.size()));
-    r.moveCenter(screen.center());
+        return saved ? *saved : QRect(QPoint(), wanted);
+    // The screen that holds most of the saved place; none holds any: the primary one.
+    const QRect* screen = nullptr;
+    qint64 most = 0;
+    if (saved) {
+        for (const QRect& s : screens) {
+            const QRect seen = saved->intersected(s);
+            const qint64 area = seen.isEmpty() ? 0 : qint64(seen.width()) * seen.height();
+            if (area > most) {
+                most = area;
+                screen = &s;
+            }
+        }
+    }
+    const QRect area = (screen ? *screen : screens.front()).marginsRemoved(frame);
+    QRect r(QPoint(), wanted.boundedTo(area.size()).expandedTo(QSize(1, 1)));
+    if (!screen) {
+        r.moveCenter(area.center());
+        return r;
+    }
+    r.moveTopLeft(saved->topLeft());
+    r.moveLeft(qBound(area.left(), r.left(), area.left() + area.width() - r.width()));
+    r.moveTop(qBound(area.top(), r.top(), area.top() + area.height() - r.height()));
     return r;
+}
+
+void WindowState::fit(const std::optional<QRect>& saved)
+{
+    QList<QRect> screens;
+    if (QScreen* primary = QGuiApplication::primaryScreen())
+        screens << primary->availableGeometry();
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen())
+            screens << screen->availableGeometry();
+    // The frame is known once the window is shown; before, it is taken as none.
+    const QRect frame = window_.frameGeometry();
+    const QRect inner = window_.geometry();
+    const QMargins margins =
+        window_.isVisible()
+            ? QMargins(inner.left() - frame.left(), inner.top() - frame.top(),
+                       frame.right() - inner.right(), frame.bottom() - inner.bottom())
+            : QMargins();
+    const QRect place = fitted(saved, window_.size(), screens, margins);
+    if (saved || place.size() != window_.size() || window_.isVisible())
+        window_.setGeometry(place);
 }
 
 void WindowState::restore()
 {
     const Saved s = read(settings_.read());
-    if (s.geometry) {
-        QList<QRect> screens;
-        if (QScreen* primary = QGuiApplication::primaryScreen())
-            screens << primary->availableGeometry();
-        for (QScreen* screen : QGuiApplication::screens())
-            if (screen != QGuiApplication::primaryScreen())
-                screens << screen->availableGeometry();
-        window_.setGeometry(placed(*s.geometry, screens));
-    }
+    fit(s.geometry);
     if (s.maximized)
         window_.setWindowState(window_.windowState() | Qt::WindowMaximized);
     setZoom(s.zoom);
+    window_.installEventFilter(this);
+}
+
+bool WindowState::eventFilter(QObject* watched, QEvent* event)
+{
+    // Once shown, the frame is known: fit once more with it, then stop watching.
+    if (watched == &window_ && event->type() == QEvent::Show) {
+        window_.removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] {
+            if (!window_.isMaximized() && !window_.isFullScreen())
+                fit(window_.geometry());
+        });
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 bool WindowState::save() const
@@ -127,4 +168,13 @@ void WindowState::setZoom(int points)
     QFont f = box_.font();
     f.setPointSizeF(qMax(1.0, basePointSize_ + zoom_));
     box_.setFont(f);
+    for (QWidget* view : std::as_const(alsoZoomed_))
+        if (view)
+            view->setFont(f);
+}
+
+void WindowState::zoomAlso(QWidget& view)
+{
+    alsoZoomed_ << &view;
+    view.setFont(box_.font());
 }

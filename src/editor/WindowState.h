@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QList>
+#include <QMargins>
 #include <QObject>
+#include <QPointer>
 #include <QRect>
 
 #include <functional>
@@ -13,13 +15,14 @@ class Settings;
 
 class QAction;
 class QMainWindow;
+class QWidget;
 class RichTextBox;
 namespace skyrend {
 class IniFile;
 }
 
 // The window's place, size, maximized state and the text's zoom, kept in config.ini's [Window]
-// section; and the zoom keys (Ctrl+Plus, Ctrl+Minus, Ctrl+0).
+// section; and the zoom actions (Ctrl+Plus, Ctrl+Minus, Ctrl+0), for the View menu.
 class WindowState : public QObject {
     Q_OBJECT
 
@@ -36,9 +39,12 @@ public:
 
     // Reads what config.ini holds; values that make no sense are ignored one by one.
     static Saved read(const skyrend::IniFile& ini);
-    // The saved rectangle when it is visible enough on one of the screens, otherwise moved (and
-    // shrunk if need be) onto the first screen.
-    static QRect placed(const QRect& saved, const QList<QRect>& screens);
+    // Where the window goes, frame-less: the saved place, or `defaultSize` centred on the
+    // primary screen (the first of `screens`, their available areas). The result lies whole,
+    // with its `frame`, on the screen that holds most of the saved place, or on the primary
+    // screen when none does (a screen that is gone): shrunk to fit and moved onto it.
+    static QRect fitted(const std::optional<QRect>& saved, const QSize& defaultSize,
+                        const QList<QRect>& screens, const QMargins& frame);
 
     // Applies config.ini to the window (before it is shown).
     void restore();
@@ -47,15 +53,22 @@ public:
 
     int zoom() const { return zoom_; }
     void setZoom(int points);
+    // Another view of the text (the tags) that zooms with the box.
+    void zoomAlso(QWidget& view);
 
     QAction* zoomIn = nullptr;
     QAction* zoomOut = nullptr;
     QAction* zoomReset = nullptr;
 
 private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Fits the window's place to the screens as they are now.
+    void fit(const std::optional<QRect>& saved);
+
     QMainWindow& window_;
     RichTextBox& box_;
     const skyrend::Settings& settings_;
+    QList<QPointer<QWidget>> alsoZoomed_;
     qreal basePointSize_;
     int zoom_ = 0;
 };

@@ -87,6 +87,9 @@ frmMain::frmMain(platform::Desktop& desktop, const QString& programFolder, QWidg
     // Last, so that nothing made after it changes the size it restores.
     windowState = new WindowState(*this, *rEdit, *settings_);
     windowState->restore();
+    windowState->zoomAlso(*tagView);
+    menu_View->addSeparator();
+    menu_View->addActions({windowState->zoomIn, windowState->zoomOut, windowState->zoomReset});
 }
 
 frmMain::~frmMain() = default;

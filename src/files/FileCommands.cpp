@@ -4,6 +4,7 @@
 #include "editor/frmMain.h"
 
 #include "document/Palette.h"
+#include "files/DialogFolder.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -27,8 +28,11 @@ void frmMain::menu_Open_Click()
     if (isBusy() || !confirmDiscard())
         return;
     CD1.DialogTitle = QStringLiteral("Open File");
+    const skyrend::DialogFolder folders(*settings_);
+    CD1.InitDir = folders.startFor(CurrentFile());
     if (!CD1.ShowOpen())
         return;
+    folders.remember(CD1.FileName);
     OpenFile(CD1.FileName);
 }
 

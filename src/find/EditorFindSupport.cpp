@@ -2,6 +2,7 @@
 
 #include "editor/RichTextBox.h"
 #include "editor/TagView.h"
+#include "find/ReplaceTemplate.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -187,7 +188,36 @@ bool DocumentSearch::isMatch(const Match& m) const
     return r.hasMatch() && r.capturedLength() == m.length;
 }
 
+QStringList DocumentSearch::captured(const Match& m) const
+{
+    if (literal_)
+        return {text_.mid(m.position, m.length)};
+    const QRegularExpressionMatch r =
+        expression_.match(text_, m.position, QRegularExpression::NormalMatch,
+                          QRegularExpression::AnchorAtOffsetMatchOption);
+    return r.capturedTexts();
+}
+
 // ---------------------------------------------------------------------------------------------
+
+std::function<QString(const Match&)> EditorFindSupport::replacer(const DocumentSearch& search,
+                                                                 const QString& replacement,
+                                                                 const FindOptions& options,
+                                                                 QString* error) const
+{
+    if (!options.regularExpression) {
+        const QString text = toQtLineBreaks(replacement);
+        return [text](const Match&) { return text; };
+    }
+    ReplaceTemplate shape(replacement, search.groups());
+    if (!shape.valid()) {
+        *error = shape.error();
+        return {};
+    }
+    return [&search, shape](const Match& m) {
+        return toQtLineBreaks(shape.expand(search.captured(m)));
+    };
+}
 
 QString EditorFindSupport::currentFindString() const
 {
@@ -240,12 +270,16 @@ FindOutcome EditorFindSupport::replace(const QString& pattern, const QString& re
             return {FindOutcome::BadPattern, search.error()};
         QTextCursor c = edit().textCursor();
         const Match selected{c.selectionStart(), c.selectionEnd() - c.selectionStart()};
+        QString error;
+        const auto replacementOf = replacer(search, replacement, options, &error);
+        if (!replacementOf)
+            return {FindOutcome::BadPattern, error};
         if (!search.isMatch(selected))
             return findIn(search, Direction::Forward, selected.position);
         // The replacement takes the colour of the first character it replaces.
         const QTextCharFormat format = box_.formatFor(search.colorAt(selected.position));
         c.beginEditBlock();
-        c.insertText(toQtLineBreaks(replacement), format);
+        c.insertText(replacementOf(selected), format);
         c.endEditBlock();
         edit().setTextCursor(c);
     }
@@ -262,10 +296,16 @@ int EditorFindSupport::replaceAll(const QString& pattern, const QString& replace
             *error = search.error();
         return -1;
     }
+    QString problem;
+    const auto replacementOf = replacer(search, replacement, options, &problem);
+    if (!replacementOf) {
+        if (error)
+            *error = problem;
+        return -1;
+    }
     const std::vector<Match> matches = search.all();
     if (matches.empty())
         return 0;
-    const QString text = toQtLineBreaks(replacement);
     // One undo step: the first replacement opens it and the others join it. Each ends its own
     // edit, so Qt lays out only the lines it touched (one edit block around all of them would
     // lay out every line between the first match and the last). From the last match back, so
@@ -280,7 +320,7 @@ int EditorFindSupport::replaceAll(const QString& pattern, const QString& replace
         first = false;
         c.setPosition(it->position);
         c.setPosition(it->position + it->length, QTextCursor::KeepAnchor);
-        c.insertText(text, box_.formatFor(search.colorAt(it->position)));
+        c.insertText(replacementOf(*it), box_.formatFor(search.colorAt(it->position)));
         c.endEditBlock();
     }
     return int(matches.size());

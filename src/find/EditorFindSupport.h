@@ -41,6 +41,10 @@ public:
     bool isMatch(const Match& m) const;
     // The colour of the character at a position (a line break has the colour it is saved in).
     skyrend::ColorRef colorAt(int position) const;
+    // The number of capturing groups of a regular expression (0 for plain text).
+    int groups() const { return literal_ ? 0 : expression_.captureCount(); }
+    // The text of a match and of each group in it, for the replacement of that match.
+    QStringList captured(const Match& m) const;
 
 private:
     // The raw match at or after `from` (before any word or colour check).
@@ -83,6 +87,11 @@ public:
 private:
     FindOutcome findIn(const DocumentSearch& search, Direction direction, int from);
     void select(const Match& m);
+    // The text that replaces each match: the replacement itself, or in regular-expression mode
+    // what it makes of the match's groups; empty function with `error` set when it cannot.
+    std::function<QString(const Match&)> replacer(const DocumentSearch& search,
+                                                  const QString& replacement,
+                                                  const FindOptions& options, QString* error) const;
     QPlainTextEdit& edit() const;
     DocumentSearch searchShown(const QString& pattern, const FindOptions& options) const;
 

@@ -1,5 +1,6 @@
 #include "platform/CommonDialog.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -35,9 +36,18 @@ QString CommonDialog::defaultSuffixOf(const QString& qtNameFilter)
                                                                            : QString();
 }
 
+QString CommonDialog::proposed() const
+{
+    if (InitDir.isEmpty())
+        return FileName;
+    const QString name = FileTitle();
+    return name.isEmpty() ? QDir(InitDir).absolutePath() + QLatin1Char('/')
+                          : QDir(InitDir).absoluteFilePath(name);
+}
+
 bool CommonDialog::ShowOpen()
 {
-    const auto chosen = desktop_.openFileName(parent_, DialogTitle, qtFilter(Filter), FileName);
+    const auto chosen = desktop_.openFileName(parent_, DialogTitle, qtFilter(Filter), proposed());
     if (!chosen)
         return false;
     FileName = *chosen;
@@ -46,7 +56,7 @@ bool CommonDialog::ShowOpen()
 
 bool CommonDialog::ShowSave()
 {
-    const auto chosen = desktop_.saveFileName(parent_, DialogTitle, qtFilter(Filter), FileName);
+    const auto chosen = desktop_.saveFileName(parent_, DialogTitle, qtFilter(Filter), proposed());
     if (!chosen)
         return false;
     FileName = *chosen;

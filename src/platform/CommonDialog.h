@@ -16,6 +16,9 @@ public:
     QString Filter;
     QString DialogTitle;
     QString FileName;
+    // The folder the dialogs start in (the file name of FileName proposed in it); empty: the
+    // folder of FileName.
+    QString InitDir;
 
     // False when the user cancelled; FileName is then unchanged.
     bool ShowOpen();
@@ -31,6 +34,8 @@ public:
     static QString defaultSuffixOf(const QString& qtNameFilter);
 
 private:
+    QString proposed() const;
+
     Desktop& desktop_;
     QWidget* parent_;
 };

@@ -7,6 +7,7 @@
 #include "document/HelpFormat.h"
 #include "editor/BoxLines.h"
 #include "editor/RichTextBox.h"
+#include "files/DialogFolder.h"
 #include "platform/CommonDialog.h"
 #include "platform/RedrawLock.h"
 #include "session/Progress.h"
@@ -63,6 +64,8 @@ bool DocumentSession::saveAs()
     const QString lastName = dialog_.FileName;
     if (!path_.isEmpty())
         dialog_.FileName = path_;
+    const skyrend::DialogFolder folders(settings_);
+    dialog_.InitDir = folders.startFor(path_);
     if (!dialog_.ShowSave()) {
         dialog_.FileName = lastName;
         return false;
@@ -70,7 +73,10 @@ bool DocumentSession::saveAs()
     const QString target = dialog_.FileName;
     const bool renamed = path_.isEmpty() || QFileInfo(target).absoluteFilePath() !=
                                                 QFileInfo(path_).absoluteFilePath();
-    return writeDocument(target, renamed);
+    if (!writeDocument(target, renamed))
+        return false;
+    folders.remember(target);
+    return true;
 }
 
 bool DocumentSession::writeDocument(const QString& path, bool renamed)

@@ -4,10 +4,13 @@
 #include "FilesTestSupport.h"
 
 #include "../session/SaveQuestion.h"
+#include "files/IniFile.h"
 #include "safety/RecoveryGuard.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QtTest>
 
 using namespace files_test;
@@ -72,6 +75,13 @@ bool drop(QWidget* target, const QList<QUrl>& urls)
 }
 
 } // namespace
+
+// Where a dialog starts when there is nothing better: Documents, or home where there is none.
+QString documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir::cleanPath(QFileInfo(documents).isDir() ? documents : QDir::homePath());
+}
 
 class tst_FileCommands : public QObject {
     Q_OBJECT
@@ -157,7 +167,8 @@ private slots:
         for (const auto& shown : f.desktop.dialogsShown)
             if (shown.kind == QLatin1String("save")) {
                 QCOMPARE(shown.title, QStringLiteral("Save File As"));
-                QCOMPARE(shown.proposed, QString()); // the question clears the name
+                // The question clears the name: the dialog starts in a folder, with no name.
+                QVERIFY2(shown.proposed.endsWith(QLatin1Char('/')), qPrintable(shown.proposed));
             }
 
         // The edits are on disk where they were saved, and nowhere else.
@@ -383,7 +394,9 @@ private slots:
 
         QCOMPARE(f.desktop.dialogsShown.size(), 5);
         const QStringList kinds = {"open", "save", "open", "save", "open"};
-        const QStringList proposed = {"", x, x, "", ""};
+        // Untitled, the dialogs start in the folder of the file chosen last (after the first).
+        const QString folder = QFileInfo(x).absolutePath() + QLatin1Char('/');
+        const QStringList proposed = {documentsFolder() + QLatin1Char('/'), x, x, folder, folder};
         for (int i = 0; i < 5; ++i) {
             const auto& shown = f.desktop.dialogsShown[i];
             QCOMPARE(shown.kind, kinds[i]);
@@ -394,6 +407,77 @@ private slots:
             QCOMPARE(shown.filter, platform::CommonDialog::qtFilter(w.CD1.Filter));
         }
         QVERIFY(f.desktop.boxes.isEmpty());
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    // Where Open and Save As start: the current file's folder, else the last folder used (from
+    // config.ini, passed over when it is gone), else the user's Documents folder.
+    void dialogsStartInTheRightFolder_data()
+    {
+        QTest::addColumn<QString>("kind");     // "open" or "save"
+        QTest::addColumn<bool>("current");     // a file of folder "a" is open
+        QTest::addColumn<QString>("last");     // [Files] LastFolder: "", "b" or the removed "gone"
+        QTest::addColumn<QString>("expected"); // "a", "b" or "" for the Documents folder
+        for (const char* kind : {"open", "save"}) {
+            auto row = [kind](const char* name, bool current, const char* last,
+                              const char* expected) {
+                QTest::addRow("%s: %s", kind, name)
+                    << QString::fromLatin1(kind) << current << QString::fromLatin1(last)
+                    << QString::fromLatin1(expected);
+            };
+            row("untitled, nothing kept", false, "", "");
+            row("untitled, a last folder", false, "b", "b");
+            row("untitled, the last folder removed", false, "gone", "");
+            row("a file open", true, "", "a");
+            row("a file open beats the last folder", true, "b", "a");
+        }
+    }
+    void dialogsStartInTheRightFolder()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, current);
+        QFETCH(QString, last);
+        QFETCH(QString, expected);
+        WindowFixture f;
+        for (const char* sub : {"a", "b", "gone"})
+            QVERIFY(QDir(f.dir.path()).mkpath(QString::fromLatin1(sub)));
+        if (current)
+            f.open(kA, QStringLiteral("a/A.hlp"));
+        if (!last.isEmpty()) {
+            skyrend::IniFile ini = f.w().settings().read();
+            QVERIFY(
+                ini.setValue(QStringLiteral("Files"), QStringLiteral("LastFolder"), f.path(last)));
+            QVERIFY(f.w().settings().write(ini));
+        }
+        QVERIFY(QDir(f.path(QStringLiteral("gone"))).removeRecursively());
+        f.desktop.answerDialog(std::nullopt);
+        if (kind == QLatin1String("open"))
+            f.w().menu_Open->trigger();
+        else
+            f.w().menu_SaveAs->trigger();
+        QCOMPARE(f.desktop.dialogsShown.size(), 1);
+        QCOMPARE(f.desktop.dialogsShown[0].kind, kind);
+        const QString folder = expected.isEmpty() ? documentsFolder() : f.path(expected);
+        QCOMPARE(QFileInfo(f.desktop.dialogsShown[0].proposed).absolutePath(), folder);
+        VERIFY_NO_UNEXPECTED_BOXES(f);
+    }
+
+    // A file chosen in Open is where the next untitled Save As starts, after a restart too.
+    void theLastFolderIsKeptInConfigIni()
+    {
+        WindowFixture f;
+        QVERIFY(QDir(f.dir.path()).mkpath(QStringLiteral("c")));
+        const QString chosen = f.writeFile(QStringLiteral("c/C.hlp"), "#C\r\n");
+        f.desktop.answerDialog(chosen);
+        f.w().menu_Open->trigger();
+        QCOMPARE(
+            f.w().settings().read().value(QStringLiteral("Files"), QStringLiteral("LastFolder")),
+            QDir::toNativeSeparators(f.path(QStringLiteral("c"))));
+        frmMain again(f.desktop, f.dir.path());
+        f.desktop.answerDialog(std::nullopt);
+        again.menu_SaveAs->trigger();
+        QCOMPARE(f.desktop.dialogsShown.size(), 2);
+        QCOMPARE(f.desktop.dialogsShown[1].proposed, f.path(QStringLiteral("c")) + u'/');
         VERIFY_NO_UNEXPECTED_BOXES(f);
     }
 

@@ -110,6 +110,73 @@ private slots:
         }
     }
 
+    // What a replacement makes of each match, replacing the first match and replacing all: in
+    // regular-expression mode \0..\9, \\, \n and \t mean something; elsewhere nothing does.
+    void replacementTakesGroupsInRegularExpressions_data()
+    {
+        QTest::addColumn<bool>("regex");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("replacement");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("once"); // after Replace on the first match
+        QTest::addColumn<QString>("all");  // after Replace All
+        QTest::addColumn<QString>("message");
+        auto row = [](const char* name, bool regex, const char* pattern, const char* replacement,
+                      const char* text, const char* once, const char* all,
+                      const char* message = "") {
+            QTest::newRow(name) << regex << QString::fromUtf8(pattern)
+                                << QString::fromUtf8(replacement) << QString::fromUtf8(text)
+                                << QString::fromUtf8(once) << QString::fromUtf8(all)
+                                << QString::fromUtf8(message);
+        };
+        row("groups swapped", true, R"((\w+)=(\w+))", R"(\2=\1)", "a=b c=d", "b=a c=d", "b=a d=c");
+        row("whole match", true, R"(\d+)", R"([\0])", "x1 y22", "x[1] y22", "x[1] y[22]");
+        row("dollar stays literal", true, R"((a))", "$1", "aa", "$1a", "$1$1");
+        row("escaped backslash", true, "a", R"(\\1)", "ab", R"(\1b)", R"(\1b)");
+        row("line break and tab", true, "-", R"(\n\t)", "a-b", "a\n\tb", "a\n\tb");
+        row("group in a line", true, R"(^#(.*)$)", R"(# \1 #)", "#Top\nx\n#End", "# Top #\nx\n#End",
+            "# Top #\nx\n# End #");
+        row("unmatched group is empty", true, R"(a(x)?)", R"(<\1>)", "ab", "<>b", "<>b");
+        row("other escape kept", true, "a", R"(\q)", "a", R"(\q)", R"(\q)");
+        row("trailing backslash kept", true, "a", "b\\", "a", "b\\", "b\\");
+        row("missing group", true, R"((a)b)", R"(\2)", "ab ab", "ab ab", "ab ab",
+            "The replacement refers to group \\2, but the pattern has only 1 group.");
+        row("no groups at all", true, "ab", R"(\1)", "ab", "ab", "ab",
+            "The replacement refers to group \\1, but the pattern has no groups.");
+        row("plain mode is literal", false, "a", R"(\1$1\n)", "ab", R"(\1$1\nb)", R"(\1$1\nb)");
+    }
+    void replacementTakesGroupsInRegularExpressions()
+    {
+        QFETCH(bool, regex);
+        QFETCH(QString, pattern);
+        QFETCH(QString, replacement);
+        QFETCH(QString, text);
+        QFETCH(QString, once);
+        QFETCH(QString, all);
+        QFETCH(QString, message);
+        FindOptions o;
+        o.regularExpression = regex;
+        o.matchCase = true;
+
+        RichTextBox box;
+        find::EditorFindSupport support(box);
+        fill(box, text, QString(text.size(), QLatin1Char('r')));
+        box.moveCursor(QTextCursor::Start);
+        QCOMPARE(support.find(pattern, o, find::Direction::Forward, true).status,
+                 find::FindOutcome::Found);
+        const find::FindOutcome replaced = support.replace(pattern, replacement, o);
+        QCOMPARE(box.toPlainText(), once);
+        QCOMPARE(replaced.error, message);
+        QCOMPARE(replaced.status == find::FindOutcome::BadPattern, !message.isEmpty());
+
+        fill(box, text, QString(text.size(), QLatin1Char('r')));
+        QString error;
+        const int count = support.replaceAll(pattern, replacement, o, &error);
+        QCOMPARE(box.toPlainText(), all);
+        QCOMPARE(error, message);
+        QCOMPARE(count < 0, !message.isEmpty());
+    }
+
     void lineBreaksHaveTheColourTheyAreSavedIn()
     {
         RichTextBox box;
