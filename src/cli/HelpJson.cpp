@@ -160,10 +160,10 @@ ColoredText fromJson(std::string_view utf8)
 
     if (const auto bad = firstUnencodableCp1252(*text)) {
         const LineColumn at = lineColumnOf(*text, *bad);
-        in.failAt(textOffset, "the character " + json::describeChar((*text)[*bad]) + " at line " +
-                                  std::to_string(at.line) + ", column " +
-                                  std::to_string(at.column) +
-                                  " of the text has no byte in Windows-1252");
+        in.failAt(textOffset,
+                  "the character " + json::describeChar(codePointAt(*text, *bad).value) +
+                      " at line " + std::to_string(at.line) + ", column " +
+                      std::to_string(at.column) + " of the text has no byte in Windows-1252");
     }
 
     ColoredText doc;

@@ -2,8 +2,6 @@
 
 #include "document/Cp1252.h"
 
-#include <cstdio>
-
 namespace skyrend::json {
 namespace {
 
@@ -305,12 +303,9 @@ void appendString(std::string& out, std::u16string_view text)
 
 std::string describeChar(char32_t c)
 {
-    char buffer[16];
     if (c >= 0x20 && c < 0x7F)
-        std::snprintf(buffer, sizeof buffer, "'%c'", char(c));
-    else
-        std::snprintf(buffer, sizeof buffer, "U+%04X", unsigned(c));
-    return buffer;
+        return std::string{'\'', char(c), '\''};
+    return codePointName(c);
 }
 
 } // namespace skyrend::json

@@ -36,6 +36,9 @@ constexpr int kSuccess = 0;
 constexpr int kFindings = 1; // check found faults, or text written that will not read back whole
 constexpr int kError = 2;    // nothing written
 
+// The usage text names the limits in words.
+static_assert(kMaxHelpFileBytes == 64u * 1024 * 1024);
+
 constexpr std::string_view kUsage = R"(Usage: skyrend-f1 COMMAND [ARGUMENTS]
 
 Reads and writes the game's F1 help file (Commands.hlp) by the editor's own rules.
@@ -50,7 +53,9 @@ Commands:
                            where a tag cannot be written back, as inside a header line,
                            which the editor shows all Green.
   encode JSONFILE          Print the bytes the editor saves for a document in that JSON
-                           form; "color" is W, P, Y, R, G, B, p or "#rrggbb".
+                           form; "color" is W, P, Y, R, G, B, p or "#rrggbb". A lone
+                           "\n" or "\r" in the text is written as CR LF, the line break
+                           it reads back as.
   normalize FILE [-o OUT]  Print, or write to OUT, what the editor saves when FILE is
                            opened and saved without edits.
   export --html|--bbcode FILE [-o OUT]
@@ -61,8 +66,11 @@ Commands:
                            opened, as FILE:LINE:COLUMN: MESSAGE. LINE and COLUMN count
                            the text as the editor shows it, where tags take no room.
 
-A FILE or JSONFILE of "-" is read from standard input, so the commands work in a pipeline:
+A FILE or JSONFILE of "-" is read from standard input, and an OUT of "-" is standard
+output, so the commands work in a pipeline:
   skyrend-f1 decode Commands.hlp | ... | skyrend-f1 encode - > Commands.hlp.new
+FIFOs and devices are read too, but never past 64 MiB, the most the editor opens (for a
+JSONFILE, eight times that): a longer input is refused with nothing written.
 
 Options:
   --shown                  With decode: the colours the editor shows.
@@ -97,8 +105,10 @@ bool writeStdout(std::string_view bytes)
     return true;
 }
 
-// A file name of "-" stands for standard input, so the tool can stand in a pipeline.
+// A file name of "-" stands for standard input, and an OUT of "-" for standard output, so the
+// tool can stand in a pipeline.
 constexpr std::string_view kStandardInput = "-";
+constexpr std::string_view kStandardOutput = "-";
 
 // The JSON of a help file at the size limit is bigger than the file: a byte can become a
 // six-character escape, and each colour change a run of its own.
@@ -108,8 +118,10 @@ bool readFileOrComplain(const std::string& name, std::string& bytes,
                         std::size_t maxBytes = kMaxHelpFileBytes)
 {
     const bool standardInput = name == kStandardInput;
+    // Streams too (a FIFO, /dev/stdin, a device) but never more than the limit: an endless
+    // one such as /dev/zero is refused once it has given one byte too many.
     storage::ReadResult read = standardInput ? storage::readStream(fileno(stdin), maxBytes)
-                                             : storage::readFile(fs::path(name), maxBytes);
+                                             : storage::readInput(fs::path(name), maxBytes);
     if (!read.ok()) {
         bytes.clear();
         printError(
@@ -189,7 +201,9 @@ int runEncode(const std::vector<std::string>& files)
         return kError;
     ColoredText doc;
     try {
-        doc = fromJson(input);
+        // A lone CR or LF would be written as it is and read back as CR LF: written as CR LF
+        // at once, the file reads back as the JSON says.
+        doc = normalizeLineBreaks(fromJson(input));
     } catch (const json::Error& e) {
         printError(files[0] + ":" + std::to_string(e.line) + ":" + std::to_string(e.column) + ": " +
                    e.what());
@@ -331,6 +345,8 @@ int main(int argc, char** argv)
         return usageError("--html and --bbcode belong to export");
     if (shown && command != "decode")
         return usageError("--shown belongs to decode");
+    if (output == kStandardOutput) // "./-" still names a file called "-"
+        output.reset();
     try {
         if (command == "decode")
             return runDecode(files, shown);

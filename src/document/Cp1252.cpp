@@ -1,6 +1,7 @@
 #include "document/Cp1252.h"
 
 #include <array>
+#include <cstdio>
 
 namespace skyrend {
 namespace {
@@ -66,6 +67,13 @@ CodePoint codePointAt(std::u16string_view text, std::size_t index)
         text[index + 1] < 0xE000)
         return {0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(text[index + 1]) - 0xDC00), 2};
     return {char32_t(c), 1};
+}
+
+std::string codePointName(char32_t c)
+{
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", unsigned(c));
+    return code;
 }
 
 void appendUtf8(std::string& out, char32_t c)

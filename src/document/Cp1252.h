@@ -29,6 +29,10 @@ struct CodePoint {
 };
 CodePoint codePointAt(std::u16string_view text, std::size_t index);
 
+// How messages name a character: by its code point, "U+0000" or "U+1F600", never by half of a
+// pair of surrogates.
+std::string codePointName(char32_t c);
+
 // Appends the UTF-8 bytes of the code point `c` (the caller has made sure it is one).
 void appendUtf8(std::string& out, char32_t c);
 

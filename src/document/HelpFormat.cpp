@@ -180,6 +180,30 @@ std::u16string normalizeLineBreaks(std::u16string_view raw)
     return out;
 }
 
+ColoredText normalizeLineBreaks(const ColoredText& doc)
+{
+    const std::u16string_view text = doc.text;
+    ColoredText out{normalizeLineBreaks(text), {}};
+    if (out.text.size() == text.size()) { // only "\r\n" there: each lone break adds a unit
+        out.runs = doc.runs;
+        return out;
+    }
+    auto isLone = [&](std::size_t i) {
+        return (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')) ||
+               (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r'));
+    };
+    std::size_t start = 0;
+    for (const ColorRun& run : doc.runs) {
+        const std::size_t end = std::min(text.size(), start + run.length);
+        std::size_t added = 0;
+        for (std::size_t i = start; i < end; ++i)
+            added += isLone(i) ? 1 : 0;
+        appendRun(out.runs, end - start + added, run.color);
+        start = end;
+    }
+    return out;
+}
+
 ColoredText decodeHelpText(std::u16string_view raw)
 {
     ColoredText doc;

@@ -50,6 +50,12 @@ struct ColoredText {
 // "\r\n", a lone "\r" and a lone "\n" each become "\r\n".
 std::u16string normalizeLineBreaks(std::u16string_view raw);
 
+// `doc` with its line breaks normalized as above, each in the colour it had, so that it holds
+// line breaks as the editor does. A save writes a lone "\r" or "\n" as it is and the reader
+// makes "\r\n" of it, so text from elsewhere (the tool's JSON) needs this before a save to read
+// back the same.
+ColoredText normalizeLineBreaks(const ColoredText& doc);
+
 // Reads a help file's text (line breaks already normalized) into visible text and colours.
 // One line break at the very end of `raw` is ignored: it is the one a save writes after the
 // document, so loading and saving an unedited file gives the same bytes.

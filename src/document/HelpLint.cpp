@@ -5,7 +5,7 @@
 #include "document/Macros.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <optional>
 #include <utility>
 
 namespace skyrend {
@@ -64,10 +64,27 @@ std::string unknownMacroMessage(std::u16string_view name)
 
 std::string unencodableMessage(char32_t c)
 {
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", unsigned(c));
-    return std::string("character ") + code +
+    return "character " + codePointName(c) +
            " has no byte in Windows-1252: the file cannot hold it";
+}
+
+// NUL and the other C0 controls but tab and the line breaks, and DEL: the edit box and the
+// game show nothing for them, so nobody sees they are there.
+bool isHiddenControl(char16_t c)
+{
+    return (c < 0x20 && c != u'\t' && !isLineBreak(c)) || c == 0x7F;
+}
+
+// A run of `count` such characters, of the kinds `codes` in the order they first came.
+std::string controlMessage(std::size_t count, const std::u16string& codes)
+{
+    std::string names;
+    for (const char16_t c : codes)
+        names += (names.empty() ? "" : ", ") + codePointName(c);
+    if (count == 1)
+        return "control character " + names + ", which neither the editor nor the game shows";
+    return std::to_string(count) + " control characters (" + names +
+           "), which neither the editor nor the game shows";
 }
 
 } // namespace
@@ -88,6 +105,11 @@ std::vector<LintFinding> lintHelpFile(std::u16string_view text)
     bool anyHeader = false;
     bool firstLineIsHeader = false;
     bool previousWasDropped = false; // the '%' just before was the first of "%%"
+    // The run of hidden controls being read: its finding, how many it has, and which. Tags
+    // between them do not end it, as the editor shows the run unbroken.
+    std::optional<std::size_t> controlRun;
+    std::size_t controlCount = 0;
+    std::u16string controlCodes;
 
     auto report = [&](LintKind kind, std::size_t at, std::size_t length, std::string message,
                       DroppedUnit dropped = DroppedUnit::None) {
@@ -97,7 +119,14 @@ std::vector<LintFinding> lintHelpFile(std::u16string_view text)
         findings.push_back({line, at - lineStart + 1, std::move(message), length, shown + 1,
                             dropped, before, kind, at});
     };
+    auto endControlRun = [&] {
+        if (controlRun)
+            findings[*controlRun].message = controlMessage(controlCount, controlCodes);
+        controlRun.reset();
+    };
     auto show = [&](char16_t c) {
+        if (controlRun && !isHiddenControl(c))
+            endControlRun();
         percentsDropped = tagsDropped = 0;
         if (shown++ != 0)
             return;
@@ -113,6 +142,7 @@ std::vector<LintFinding> lintHelpFile(std::u16string_view text)
     while (i < n) {
         const char16_t c = text[i];
         if (isLineBreak(c)) {
+            endControlRun();
             i += (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
             ++line;
             lineStart = i;
@@ -131,6 +161,22 @@ std::vector<LintFinding> lintHelpFile(std::u16string_view text)
                 show(c);
                 shown += j - i - 1;
                 i = j;
+                continue;
+            }
+            if (isHiddenControl(c)) {
+                if (!controlRun) {
+                    report(LintKind::ControlCharacter, i, 0, {});
+                    controlRun = findings.size() - 1;
+                    controlCount = 0;
+                    controlCodes.clear();
+                }
+                LintFinding& run = findings[*controlRun];
+                run.length = i + 1 - run.offset;
+                ++controlCount;
+                if (controlCodes.find(c) == std::u16string::npos)
+                    controlCodes.push_back(c);
+                show(c);
+                ++i;
                 continue;
             }
             if (isEncodableCp1252(c)) {
@@ -182,6 +228,7 @@ std::vector<LintFinding> lintHelpFile(std::u16string_view text)
         ++i;
     }
 
+    endControlRun();
     if (auto whole = wholeFileFinding(anyHeader, firstLineIsHeader))
         findings.insert(findings.begin(), std::move(*whole));
     return findings;

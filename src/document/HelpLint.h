@@ -21,6 +21,7 @@ enum class LintKind : unsigned char {
     TagInHeaderLine,    // a colour tag inside a header line
     DoubledPercent,     // "%%", whose first '%' a load drops
     Unencodable,        // a character without a byte in Windows-1252
+    ControlCharacter,   // a run of C0 controls but tab and line breaks, or DEL: shown nowhere
 };
 
 struct LintFinding {

@@ -3,7 +3,6 @@
 #include "document/Cp1252.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
 
 namespace skyrend {
@@ -84,8 +83,7 @@ std::string describe(const SavePlace& place)
     case SavePlace::Unencodable:
         break;
     }
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", unsigned(place.character));
+    const std::string code = codePointName(place.character);
     std::string out = "the character ";
     if (isShowable(place.character)) {
         out += '\'';

@@ -29,6 +29,19 @@ ReadResult notRegular(mode_t mode)
                    "It is " + posix::kindOf(mode) + ", not a regular file");
 }
 
+// What readInput reads piece by piece besides regular files.
+bool isStream(mode_t mode)
+{
+    return S_ISFIFO(mode) || S_ISCHR(mode);
+}
+
+// A folder, socket or block device named to readInput or given to readStream.
+ReadResult notReadable(mode_t mode)
+{
+    return failure(ReadError::NotRegularFile,
+                   "It is " + posix::kindOf(mode) + ", not a file or a pipe");
+}
+
 std::string sizeText(std::size_t bytes)
 {
     constexpr std::size_t MiB = 1024 * 1024;
@@ -124,7 +137,44 @@ ReadResult readFile(const std::filesystem::path& path, std::size_t maxBytes)
 
 ReadResult readStream(int fd, std::size_t maxBytes)
 {
-    return readToEnd(fd, maxBytes, 0);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return failure(ReadError::Unreadable, posix::reasonOf(errno));
+    if (S_ISDIR(st.st_mode))
+        return notReadable(st.st_mode);
+    const bool regular = S_ISREG(st.st_mode);
+    return readToEnd(fd, maxBytes, regular ? std::size_t(st.st_size) : 0);
+}
+
+ReadResult readInput(const std::filesystem::path& path, std::size_t maxBytes)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        const int error = errno;
+        const bool missing = error == ENOENT || error == ENOTDIR;
+        return failure(missing ? ReadError::NotFound : ReadError::Unreadable,
+                       posix::reasonOf(error));
+    }
+    if (S_ISREG(st.st_mode))
+        return readFile(path, maxBytes);
+    if (!isStream(st.st_mode))
+        return notReadable(st.st_mode);
+    // Blocking: a FIFO opens once a writer has it open, as it does for any reader. O_NOCTTY so
+    // that a terminal named here does not become the tool's own.
+    Fd fd(posix::openRetrying(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
+    if (!fd) {
+        const int error = errno;
+        return failure(error == ENOENT ? ReadError::NotFound : ReadError::Unreadable,
+                       posix::reasonOf(error));
+    }
+    // What was opened may not be what was looked at: the look at the open file decides.
+    if (::fstat(fd.get(), &st) != 0)
+        return failure(ReadError::Unreadable, posix::reasonOf(errno));
+    if (S_ISREG(st.st_mode))
+        return readToEnd(fd.get(), maxBytes, std::size_t(st.st_size));
+    if (!isStream(st.st_mode))
+        return notReadable(st.st_mode);
+    return readToEnd(fd.get(), maxBytes, 0);
 }
 
 } // namespace storage

@@ -35,9 +35,16 @@ struct ReadResult {
 // empty is still read to its end, as /proc files do, but never more than `maxBytes` + 1 bytes.
 ReadResult readFile(const std::filesystem::path& path, std::size_t maxBytes);
 
-// Reads the open descriptor `fd` to its end (standard input: a pipe, a terminal or a file),
-// at most `maxBytes`; more is TooLarge. The descriptor is not closed.
+// Reads the open descriptor `fd` to its end (standard input: a pipe, a terminal, a device or a
+// file) in pieces, never more than `maxBytes` + 1 bytes: more is TooLarge, so an endless stream
+// (/dev/zero) ends too. A folder is refused (NotRegularFile). The descriptor is not closed.
 ReadResult readStream(int fd, std::size_t maxBytes);
+
+// Reads what a command-line user names to be read: a regular file as readFile does; a FIFO or
+// a character device (/dev/stdin, /dev/zero, a terminal) as readStream does, after an open that
+// waits for a FIFO's writer as any reader of one does. A folder, a socket or a block device is
+// refused (NotRegularFile) before it is opened.
+ReadResult readInput(const std::filesystem::path& path, std::size_t maxBytes);
 
 enum class WriteError {
     None,

@@ -334,9 +334,9 @@ private slots:
         QTest::newRow("colour values") << j("{'text':'ab','runs':[{'start':0,'length':1,'color':'#"
                                             "ce0808'},{'start':1,'length':1,'color':'#000000'}]}")
                                        << 0 << QByteArray("%Ra%Gb\r\n") << "";
-        QTest::newRow("lone LF and Windows-1252")
+        QTest::newRow("lone LF written as CR LF, and Windows-1252")
             << j("{'text':'\xe2\x82\xac\\n','runs':[{'start':0,'length':2,'color':'G'}]}") << 0
-            << QByteArray("\x80\n\r\n") << "";
+            << QByteArray("\x80\r\n\r\n") << "";
         QTest::newRow("unkeepable text is written anyway")
             << j("{'text':'ok\\r\\nx%Ry','runs':[{'start':0,'length':8,'color':'G'}]}") << 1
             << QByteArray("ok\r\nx%Ry\r\n") << anyway("2:2: \"%R\" is read as a colour tag");

@@ -126,7 +126,7 @@ private slots:
             << QByteArray("{\"text\":\"a\\r\\nb\xd0\x96\",\"runs\":[]}") << 1 << 9
             << "U+0416 at line 2, column 2";
         QTest::newRow("emoji") << QByteArray("{\"text\":\"\xf0\x9f\x98\x80\",\"runs\":[]}") << 1
-                               << 9 << "U+D83D";
+                               << 9 << "U+1F600 at line 1, column 1";
         QTest::newRow("colour b is no tag")
             << j("{'text':'a','runs':[{'start':0,'length':1,'color':'b'}]}") << 1 << 51
             << "unknown colour \"b\"";

@@ -94,28 +94,56 @@ ColoredText randomDocument(std::mt19937& random)
 class tst_HelpFormat : public QObject {
     Q_OBJECT
 private slots:
+    // The text alone, and a coloured document, whose line breaks keep their colours.
     void normalizesLineBreaks_data()
     {
         QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("rawColors");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("colors");
         QTest::newRow("empty") << ""
+                               << ""
+                               << ""
                                << "";
         QTest::newRow("CR LF kept") << "a\r\nb"
-                                    << "a\r\nb";
+                                    << "RBBG"
+                                    << "a\r\nb"
+                                    << "RBBG";
         QTest::newRow("lone CR and LF") << "a\rb\nc"
-                                        << "a\r\nb\r\nc";
+                                        << "RBGPY"
+                                        << "a\r\nb\r\nc"
+                                        << "RBBGPPY";
         QTest::newRow("LF CR is two breaks") << "a\n\rb"
-                                             << "a\r\n\r\nb";
+                                             << "GRBG"
+                                             << "a\r\n\r\nb"
+                                             << "GRRBBG";
         QTest::newRow("CR CR LF") << "\r\r\n"
-                                  << "\r\n\r\n";
+                                  << "RBp"
+                                  << "\r\n\r\n"
+                                  << "RRBp";
+        QTest::newRow("CR LF split between runs") << "\r\n"
+                                                  << "RB"
+                                                  << "\r\n"
+                                                  << "RB";
         QTest::newRow("break at the end") << "a\r"
-                                          << "a\r\n";
+                                          << "GW"
+                                          << "a\r\n"
+                                          << "GWW";
+        QTest::newRow("break at the start") << "\na"
+                                            << "YG"
+                                            << "\r\na"
+                                            << "YYG";
     }
     void normalizesLineBreaks()
     {
         QFETCH(QString, raw);
+        QFETCH(QString, rawColors);
         QFETCH(QString, expected);
+        QFETCH(QString, colors);
         QCOMPARE(qs(normalizeLineBreaks(u16(raw))), expected);
+        const ColoredText doc = normalizeLineBreaks(colored(raw, rawColors));
+        QCOMPARE(doc, colored(expected, colors));
+        QVERIFY(hasCanonicalRuns(doc));
     }
 
     void decodes_data()

@@ -73,6 +73,25 @@ private slots:
         QTest::newRow("bytes count as columns")
             << QByteArray("#H\r\n\xe9\xe9%q")
             << QStringList{"2:3: \"%q\" is no colour tag (the tags are %W %P %Y %R %G %B %p)"};
+        const QString hidden = ", which neither the editor nor the game shows";
+        QTest::newRow("NUL") << QByteArray("#H\r\na\0b", 7)
+                             << QStringList{"2:2: control character U+0000" + hidden};
+        QTest::newRow("a run of controls is one finding naming each kind once")
+            << QByteArray("#H\r\n\x01\x1b\x01\x1f\x7f ok")
+            << QStringList{"2:1: 5 control characters (U+0001, U+001B, U+001F, U+007F)" + hidden};
+        QTest::newRow("tab is no fault, a line break ends a run")
+            << QByteArray("#H\t1\r\n\x07\n\x07\x08\r\x0b ")
+            << QStringList{"2:1: control character U+0007" + hidden,
+                           "3:1: 2 control characters (U+0007, U+0008)" + hidden,
+                           "4:1: control character U+000B" + hidden};
+        QTest::newRow("tags do not end a run, shown text does")
+            << QByteArray("#H\r\n\x02%R\x03x\x04%\x04")
+            << QStringList{"2:1: 2 control characters (U+0002, U+0003)" + hidden,
+                           "2:6: control character U+0004" + hidden,
+                           "2:8: control character U+0004" + hidden};
+        QTest::newRow("in a header line, and with the faults of the whole file")
+            << QByteArray("x\r\n#\x0c")
+            << QStringList{firstNotHeader, "2:2: control character U+000C" + hidden};
         QTest::newRow("every byte has a character")
             << QByteArray("#H\r\n\x81\x8d\x8f\x90\x9d\x80\xff") << QStringList{};
     }
@@ -141,6 +160,9 @@ private slots:
         QTest::newRow("tags in a header")
             << QByteArray("#A %R%Gb %Y") << QStringLiteral("1:4>4+2t0 1:6>4+2t1 1:10>6+2t0");
         QTest::newRow("whole-file finding") << QByteArray("x") << QStringLiteral("1:1>1+0");
+        QTest::newRow("control run across tags") << QByteArray("#H\r\na\x01%R%G\x01"
+                                                               "b\x01")
+                                                 << QStringLiteral("2:2>2+6 2:9>5+1");
     }
     void visibleColumns()
     {

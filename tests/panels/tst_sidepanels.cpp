@@ -264,6 +264,13 @@ private slots:
         QTest::newRow("no byte for it") << QString::fromUtf8("#H\r\nab\u4e2d\u4e2d") << "GGGGGGGG"
                                         << QStringList{"2:3" + noByte, "2:4" + noByte}
                                         << QStringList(2, QString::fromUtf8("\u4e2d"));
+        // Shown nowhere, so listed: one row for each run of them.
+        const QString hidden = ", which neither the editor nor the game shows";
+        QTest::newRow("control characters")
+            << QStringLiteral("#H\r\nab") + QChar(0) + QChar(1) + u'c' + QChar(0x7F) << "GGGGGGRRGY"
+            << QStringList{"2:3  2 control characters (U+0000, U+0001)" + hidden,
+                           "2:6  control character U+007F" + hidden}
+            << QStringList{QString(QChar(0)) + QChar(1), QString(QChar(0x7F))};
     }
     void problemsOfSmallDocuments()
     {
@@ -296,9 +303,9 @@ private slots:
                 QTest::newRow(qPrintable(it.fileInfo().fileName())) << data.readAll();
         }
         std::mt19937 random(2010);
-        static const char* const pieces[] = {"%R",   "%G",    "%%", "%K", "%KB_WARP", "#",
-                                             "\r\n", "\n",    "x",  "%q", " ",        "50%",
-                                             "%Y",   "%Kx_1", "%b", "##", "\xe9%R%",  "%"};
+        static const char* const pieces[] = {"%R", "%G", "%%",      "%K", "%KB_WARP", "#",  "\r\n",
+                                             "\n", "x",  "%q",      " ",  "50%",      "%Y", "%Kx_1",
+                                             "%b", "##", "\xe9%R%", "%",  "\x01\x7f"};
         for (int i = 0; i < 25; ++i) {
             QByteArray file;
             for (int k = int(random() % 30); k > 0; --k)

@@ -2,6 +2,8 @@
 #include "storage/Storage.h"
 
 #include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <thread>
@@ -138,6 +140,99 @@ private slots:
         writer.join();
         QCOMPARE(r.error, size > maxBytes ? ReadError::TooLarge : ReadError::None);
         QVERIFY(size > maxBytes || r.bytes == bytes);
+    }
+
+    // What the command-line tool reads: regular files, and streams named by a path (a FIFO, a
+    // character device) or given as a descriptor, never more than the limit + 1 bytes; what is
+    // neither is refused unopened. "input fifo" gets `fifoBytes` from a writer of its own.
+    void readsInput_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("fifoBytes");
+        QTest::addColumn<bool>("asDescriptor"); // opened here and given to readStream
+        QTest::addColumn<ReadError>("error");
+        QTest::addColumn<QString>("message");
+        const QString tooLarge = "It is larger than 100000 bytes, the most that is read";
+        for (const bool d : {false, true}) {
+            auto row = [d](const char* name, const QString& path, int fifoBytes, ReadError error,
+                           const QString& message) {
+                QTest::newRow(qPrintable(QString(name) + (d ? ", as descriptor" : "")))
+                    << path << fifoBytes << d << error << message;
+            };
+            row("file", "ten", -1, ReadError::None, "");
+            row("file over the limit", "big", -1, ReadError::TooLarge, tooLarge);
+            row("FIFO at the limit", "input fifo", 100000, ReadError::None, "");
+            row("FIFO one byte over", "input fifo", 100001, ReadError::TooLarge, tooLarge);
+            row("empty FIFO", "input fifo", 0, ReadError::None, "");
+            row("endless device", "/dev/zero", -1, ReadError::TooLarge, tooLarge);
+            row("empty device", "/dev/null", -1, ReadError::None, "");
+            row("folder", kit::kindOf(Node::Folder), -1, ReadError::NotRegularFile,
+                "It is a folder, not a file or a pipe");
+        }
+        for (const Node node : {Node::Socket, Node::BlockDevice})
+            if (fs::exists(temp(kit::kindOf(node))))
+                QTest::newRow(kit::kindOf(node))
+                    << QString(kit::kindOf(node)) << -1 << false << ReadError::NotRegularFile
+                    << QStringLiteral("It is %1, not a file or a pipe").arg(kit::kindOf(node));
+        QTest::newRow("missing") << "missing" << -1 << false << ReadError::NotFound
+                                 << "No such file or directory";
+    }
+    void readsInput()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, fifoBytes);
+        QFETCH(bool, asDescriptor);
+        QFETCH(ReadError, error);
+        QFETCH(QString, message);
+        constexpr std::size_t kLimit = 100000;
+        if (!fs::exists(temp("big")))
+            kit::put(temp("big"), std::string(kLimit + 1, 'b'));
+        const fs::path at = temp(path);
+        std::string sent(std::size_t(std::max(fifoBytes, 0)), '\0');
+        for (std::size_t i = 0; i < sent.size(); ++i)
+            sent[i] = char(i * 13 + i / 253);
+        std::atomic<bool> done{false};
+        std::thread writer;
+        if (fifoBytes >= 0) {
+            fs::remove(at);
+            QVERIFY(::mkfifo(at.c_str(), 0644) == 0);
+            // Non-blocking opens until the reader is there, so a reader that never comes
+            // cannot keep the test waiting.
+            writer = std::thread([&] {
+                int fd = -1;
+                while (fd < 0 && !done)
+                    if ((fd = ::open(at.c_str(), O_WRONLY | O_NONBLOCK)) < 0)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                if (fd < 0)
+                    return;
+                ::fcntl(fd, F_SETFL, 0);
+                for (std::size_t put = 0; put < sent.size(); put += 4096)
+                    if (::write(fd, sent.data() + put,
+                                std::min<std::size_t>(4096, sent.size() - put)) < 0)
+                        break;
+                ::close(fd);
+            });
+        }
+        storage::ReadResult r;
+        if (asDescriptor) {
+            const int fd = ::open(at.c_str(), O_RDONLY | O_CLOEXEC);
+            QVERIFY(fd >= 0);
+            r = storage::readStream(fd, kLimit);
+            ::close(fd);
+        } else {
+            r = storage::readInput(at, kLimit);
+        }
+        done = true;
+        if (writer.joinable())
+            writer.join();
+        QCOMPARE(r.error, error);
+        QCOMPARE(QString::fromStdString(r.message), message);
+        if (error != ReadError::None)
+            QVERIFY(r.bytes.empty());
+        else if (fifoBytes >= 0)
+            QVERIFY(r.bytes == sent);
+        else
+            QVERIFY(r.bytes == (path.startsWith('/') ? std::string() : kit::contents(at)));
     }
 };
 
