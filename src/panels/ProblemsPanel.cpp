@@ -149,7 +149,8 @@ void ProblemsPanel::goTo(int row)
     QTextCursor c(box_.document());
     c.setPosition(std::min(problems_[row].position, box_.document()->characterCount() - 1));
     box_.setTextCursor(c);
-    box_.setFocus();
+    // The shown view follows the box's caret; the focus goes to whichever is shown.
+    (text_ ? text_() : static_cast<QWidget&>(box_)).setFocus();
 }
 
 } // namespace panels

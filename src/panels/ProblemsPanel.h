@@ -51,8 +51,10 @@ public:
     QString messageAt(int position) const;
     // Marks the problems in the visible part of the text (the rest is marked when scrolled to).
     void updateMarks();
-    // The caret to problem `row`.
+    // The caret to problem `row`, and the focus to the text shown.
     void goTo(int row);
+    // The text view that takes the focus from goTo, when it is not the edit box (tags shown).
+    void followShownText(std::function<QWidget&()> text) { text_ = std::move(text); }
 
 signals:
     void countChanged(int count);
@@ -63,6 +65,7 @@ protected:
 private:
     QPlainTextEdit& box_;
     std::function<skyrend::ColoredText()> read_;
+    std::function<QWidget&()> text_;
     QStringListModel* model_;
     QListView* view_;
     QList<Problem> problems_; // in file order, so by position too

@@ -11,6 +11,7 @@
 #include "panels/TextTips.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -57,23 +58,9 @@ SidePanels::SidePanels(QMainWindow& window, RichTextBox& box, QWidget& statusAre
     if (firstStart && pages->isVisibleTo(&window_))
         window_.resize(window_.width() + kPagesWidth, window_.height());
 
-    showPages = pages->toggleViewAction();
-    showPages->setText(tr("&Pages"));
-    showPages->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
-    showProblems = problems->toggleViewAction();
+    showPages = panelAction(*pages, pages->view(), tr("&Pages"), Qt::CTRL | Qt::Key_1);
     // The View menu leaves O, R, I and Z to its zoom items.
-    showProblems->setText(tr("Pro&blems"));
-    showProblems->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
-    // Shown by the user (menu or key), a panel takes the focus, so the arrow keys move in its
-    // list and not in the text; Escape there gives it back.
-    connect(showPages, &QAction::triggered, this, [this](bool on) {
-        if (on)
-            focusPanel(*pages, pages->view());
-    });
-    connect(showProblems, &QAction::triggered, this, [this](bool on) {
-        if (on)
-            focusPanel(*problems, problems->view());
-    });
+    showProblems = panelAction(*problems, problems->view(), tr("Pro&blems"), Qt::CTRL | Qt::Key_2);
     pages->view().installEventFilter(this);
     problems->view().installEventFilter(this);
     connect(showPages, &QAction::toggled, this, [this](bool on) { remember(kPagesKey, on); });
@@ -102,6 +89,40 @@ SidePanels::SidePanels(QMainWindow& window, RichTextBox& box, QWidget& statusAre
     connect(problemCount, &ProblemCountLabel::clicked, this,
             [this] { focusPanel(*problems, problems->view()); });
     refreshNow();
+}
+
+QAction* SidePanels::panelAction(QDockWidget& panel, QWidget& list, const QString& caption,
+                                 const QKeyCombination key)
+{
+    // The menu item shows or closes the panel; shown by the user, a panel takes the focus, so
+    // the arrow keys move in its list and not in the text. Its key is shown there but lives
+    // only while the menu is open.
+    QAction* item = panel.toggleViewAction();
+    item->setText(caption);
+    item->setShortcut(key);
+    item->setShortcutContext(Qt::WidgetShortcut);
+    connect(item, &QAction::triggered, this, [&panel, &list](bool on) {
+        if (on)
+            focusPanel(panel, list);
+    });
+    // The key itself: a panel already shown but without the focus takes it rather than
+    // closing, since the key is how a keyboard user gets into the list. Escape gives it back.
+    auto* keyAction = new QAction(caption, this);
+    keyAction->setShortcut(key);
+    connect(keyAction, &QAction::triggered, this, [&panel, &list] {
+        if (!panel.isHidden() && panel.isAncestorOf(QApplication::focusWidget()))
+            panel.hide();
+        else
+            focusPanel(panel, list);
+    });
+    window_.addAction(keyAction);
+    return item;
+}
+
+void SidePanels::followShownText(std::function<QWidget&()> text)
+{
+    problems->followShownText(text);
+    text_ = std::move(text);
 }
 
 void SidePanels::focusPanel(QDockWidget& panel, QWidget& list)

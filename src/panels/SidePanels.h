@@ -47,9 +47,9 @@ public:
                const skyrend::Settings& settings);
     ~SidePanels() override;
 
-    // Escape in a panel's list gives the focus to the text `text` names (the one shown), instead
-    // of the edit box.
-    void followShownText(std::function<QWidget&()> text) { text_ = std::move(text); }
+    // Escape in a panel's list, and going to a problem, give the focus to the text `text` names
+    // (the one shown), instead of the edit box.
+    void followShownText(std::function<QWidget&()> text);
 
     // A "View" menu with the panels and page navigation, put into `bar` before `before`.
     QMenu* createViewMenu(QMenuBar& bar, QAction* before);
@@ -73,6 +73,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The View menu's item for a panel, and the window's key for it.
+    QAction* panelAction(QDockWidget& panel, QWidget& list, const QString& caption,
+                         QKeyCombination key);
     // Shows the panel in front and puts the focus in its list.
     static void focusPanel(QDockWidget& panel, QWidget& list);
     void remember(const QString& key, bool shown);

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -208,25 +209,31 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("list");
         QTest::addColumn<bool>("tags");
+        QTest::addColumn<bool>("shownBefore");
         QTest::newRow("pages") << "Ctrl+1"
-                               << "pageList" << false;
+                               << "pageList" << false << false;
         QTest::newRow("problems") << "Ctrl+2"
-                                  << "problemList" << false;
+                                  << "problemList" << false << false;
         QTest::newRow("pages, tags shown") << "Ctrl+1"
-                                           << "pageList" << true;
+                                           << "pageList" << true << false;
         QTest::newRow("problems, tags shown") << "Ctrl+2"
-                                              << "problemList" << true;
+                                              << "problemList" << true << false;
+        QTest::newRow("pages already shown") << "Ctrl+1"
+                                             << "pageList" << false << true;
+        QTest::newRow("problems already shown, tags shown") << "Ctrl+2"
+                                                            << "problemList" << true << true;
     }
     void panelKeysMoveTheFocus()
     {
         QFETCH(QString, key);
         QFETCH(QString, list);
         QFETCH(bool, tags);
+        QFETCH(bool, shownBefore);
         WindowFixture f;
         frmMain& w = f.w();
         QVERIFY(activate(w));
-        w.sidePanels->pages->hide();
-        w.sidePanels->problems->hide();
+        w.sidePanels->pages->setVisible(shownBefore);
+        w.sidePanels->problems->setVisible(shownBefore);
         if (tags)
             w.menu_ShowTags->trigger();
         const QString text = tags ? QStringLiteral("tagView") : QStringLiteral("rEdit");
@@ -247,6 +254,36 @@ private slots:
         press(QKeySequence(Qt::Key_Escape));
         QCOMPARE(focusName(), text);
         QVERIFY(w.findChild<QWidget*>(list)->isVisible());
+
+        // Shown but without the focus, the panel takes it again; with it, the key closes it.
+        press(QKeySequence(key));
+        QCOMPARE(focusName(), list);
+        press(QKeySequence(key));
+        QVERIFY(!w.findChild<QWidget*>(list)->isVisible());
+        QVERIFY(focusName() != list);
+    }
+
+    // Going to a problem puts the focus in the text shown, the tag view when tags are shown.
+    void goingToAProblemFocusesTheTextShown_data()
+    {
+        QTest::addColumn<bool>("tags");
+        QTest::newRow("text") << false;
+        QTest::newRow("tags shown") << true;
+    }
+    void goingToAProblemFocusesTheTextShown()
+    {
+        QFETCH(bool, tags);
+        WindowFixture f;
+        frmMain& w = f.w();
+        QVERIFY(activate(w));
+        f.open("#H\r\n%q");
+        if (tags)
+            w.menu_ShowTags->trigger();
+        w.sidePanels->refreshNow();
+        QVERIFY(!w.sidePanels->problems->problems().isEmpty());
+        w.sidePanels->problems->view().setFocus();
+        w.sidePanels->problems->goTo(0);
+        QCOMPARE(focusName(), tags ? QStringLiteral("tagView") : QStringLiteral("rEdit"));
     }
 
     // Undo in the find field is the field's own, as before: the document keeps its text.

@@ -428,8 +428,8 @@ private slots:
         QVERIFY(!panelsOf(f).problems->isVisible());
 
         f.edit().setFocus();
-        QTest::keyClick(&f.edit(), Qt::Key_2, Qt::ControlModifier);
-        QTest::keyClick(&f.edit(), Qt::Key_1, Qt::ControlModifier);
+        panelsOf(f).showProblems->trigger();
+        panelsOf(f).showPages->trigger();
         QVERIFY(!panelsOf(f).pages->isVisible());
         QVERIFY(panelsOf(f).problems->isVisible());
 
