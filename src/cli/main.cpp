@@ -78,9 +78,9 @@ Options:
   -h, --help               Show this text.
   --version                Show the version.
 
-Exit status: 0 on success (check: nothing found); 1 when check finds faults, or when
-encode or normalize wrote text that will not read back the same (the place is named on
-standard error); 2 on errors, with nothing written.
+Exit status: 0 on success (check: nothing found); 1 when check finds faults, when encode
+refuses text that would not read back the same (nothing is written), or when normalize
+wrote such text (the place is named on standard error); 2 on errors, with nothing written.
 )";
 
 void printError(const std::string& message)
@@ -171,12 +171,14 @@ SavePlan save(const ColoredText& doc)
     return planSave(doc);
 }
 
-// Says where the written text will not read back as it stands; true when it said anything.
-bool warnUnkeepable(const std::string& name, const SavePlan& plan)
+// Says where the text will not read back as it stands, ending each place with `outcome`;
+// true when it said anything.
+bool warnUnkeepable(const std::string& name, const SavePlan& plan,
+                    const std::string& outcome = "written anyway")
 {
     for (const SavePlace& place : plan.places)
         printError(name + ":" + std::to_string(place.at.line) + ":" +
-                   std::to_string(place.at.column) + ": " + describe(place) + "; written anyway");
+                   std::to_string(place.at.column) + ": " + describe(place) + "; " + outcome);
     return !plan.places.empty();
 }
 
@@ -209,10 +211,12 @@ int runEncode(const std::vector<std::string>& files)
                    e.what());
         return kError;
     }
+    // The document was made to be written: bytes that would read back as another document are
+    // refused whole, so a pipeline's result is never a file that differs from what was meant.
     const SavePlan saved = save(doc);
-    if (!writeStdout(saved.bytes))
-        return kError;
-    return warnUnkeepable(files[0], saved) ? kFindings : kSuccess;
+    if (warnUnkeepable(files[0], saved, "nothing written"))
+        return kFindings;
+    return writeStdout(saved.bytes) ? kSuccess : kError;
 }
 
 int runNormalize(const std::vector<std::string>& files, const std::optional<std::string>& output)
