@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "BenchTiming.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "EditGapBench.h"
 
 #include "BenchTiming.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "LongLineBench.h"
 #include "BenchTiming.h"
 

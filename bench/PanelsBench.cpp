@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "PanelsBench.h"
 #include "BenchTiming.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "PasteBench.h"
 #include "BenchDocument.h"
 #include "BenchTiming.h"

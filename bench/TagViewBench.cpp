@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "TagViewBench.h"
 
 #include "BenchTiming.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // skyrend-f1-bench: speed of the codec, of loading and saving in the real window, and of typing.
 // Prints "name: value" lines. Figures are medians of several runs.
 

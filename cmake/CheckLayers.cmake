@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+
 cmake_minimum_required(VERSION 3.25)
 # Run as a script at build time: fails when one of SOURCES includes a project header that its
 # library may not use. ALLOWED holds folders ("document") and single headers

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Each folder of src/ is a library, and the libraries depend on each other one way only:
 #   document <- storage, settings; platform <- edit box <- find, panels; safety <- session <- window
 # skyrend_layer(<target> MAY_INCLUDE <folders or headers...>) makes the build of <target> fail

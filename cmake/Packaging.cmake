@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installing like a desktop program (cmake --install) and the Debian package (cpack, ./package).
 #
 # A portable build keeps config.ini beside the program. An installed program cannot write into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads arbitrary bytes as a help file, and as a coloured document, and checks that saving
 // and loading keep what the format can hold.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the JSON reader of skyrend-f1: it must either refuse them with an
 // error or give a document that writes and reads back the same.
 

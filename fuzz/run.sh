@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang (in build-fuzz/) and runs each one for a while from
 # its seed corpus in fuzz/corpus/. A crash, a sanitizer finding or a broken round trip fails
 # the run, and the input that did it is printed (base64 and hex) so it can be replayed:

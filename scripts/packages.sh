@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash disable=SC2034  # sourced: the lists are used by the scripts that source it
 # The Debian packages the project needs, and a helper that installs the missing ones.
 # Sourced by ./run, ./test and scripts/screenshot.sh, so the list lives in one place.

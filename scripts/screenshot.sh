@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes the README's picture: the editor, on a virtual X server, showing the sample help file.
 #   scripts/screenshot.sh [OUTPUT.png]     (default: docs/screenshot.png)
 # Builds the editor first, like ./run.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # Helpers for running the editor on a virtual X server and driving it with xdotool; sourced by
 # scripts/screenshot.sh, the end-to-end tests and the package test.

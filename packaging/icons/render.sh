@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes the PNG icons from skyrend-f1-editor.svg; run it after changing the SVG and commit the
 # results.
 set -euo pipefail

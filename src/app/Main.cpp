@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editor's start: the command line, then the main window.
 
 #include "app/CommandLine.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/HelpJson.h"
 
 #include "cli/Json.h"

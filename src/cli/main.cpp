@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // skyrend-f1: reads, writes and checks the game's F1 help file with the editor's own rules.
 
 #include "cli/HelpJson.h"

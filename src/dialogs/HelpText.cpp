@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "dialogs/HelpText.h"
 
 #include "document/Palette.h"

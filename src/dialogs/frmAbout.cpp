@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "dialogs/frmAbout.h"
 
 #include "dialogs/DialogLayout.h"

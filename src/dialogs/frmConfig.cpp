@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "dialogs/frmConfig.h"
 
 #include "dialogs/DialogLayout.h"

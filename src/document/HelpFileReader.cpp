@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "document/HelpFileReader.h"
 
 #include "document/Cp1252.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "document/HelpFormat.h"
 
 #include <algorithm>

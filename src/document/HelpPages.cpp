@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "document/HelpPages.h"
 
 namespace skyrend {

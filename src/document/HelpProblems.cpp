@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "document/HelpProblems.h"
 
 #include "document/HelpFileReader.h"

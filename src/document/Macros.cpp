@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "document/Macros.h"
 
 #include <algorithm>

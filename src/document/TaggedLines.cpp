@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "document/TaggedLines.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Colors menu (also the edit box's pop-up) and its Insert submenu of key macros.
 
 #include "editor/frmMain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The colorizer's names: the session turns a help file's tagged text into the coloured document
 // in the edit box.
 

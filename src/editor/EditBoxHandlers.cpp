@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The edit box's events: the edited mark, typed colour tags, the page header in the status
 // label, and the Colors pop-up.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "editor/InputBlocker.h"
 
 #include <QEvent>

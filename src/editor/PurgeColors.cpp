@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Purge Colors: the whole document in the palette's White, after a typed confirmation.
 
 #include "editor/frmMain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The edit box's clipboard, drag and drop: copies inside the editor keep their colours, text
 // from other programs is read by the file's tags.
 

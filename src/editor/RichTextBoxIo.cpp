@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The edit box's whole-document reads and loads, in slices the window can stay live between.
 
 #include "editor/RichTextBox.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "editor/SavedColorKeeper.h"
 
 #include "document/HelpFormat.h"

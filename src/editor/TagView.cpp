@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "editor/TagView.h"
 
 #include "document/HelpFormat.h"

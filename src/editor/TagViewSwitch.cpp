@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "editor/TagViewSwitch.h"
 
 #include "editor/RichTextBox.h"

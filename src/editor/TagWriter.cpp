@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Save: the session writes the coloured document back as tagged text.
 
 #include "editor/frmMain.h"

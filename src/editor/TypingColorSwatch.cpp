@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "editor/TypingColorSwatch.h"
 
 #include "editor/RichTextBox.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "editor/WindowState.h"
 
 #include "editor/RichTextBox.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "editor/frmMain.h"
 
 #include "document/Palette.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "files/DialogFolder.h"
 
 #include "files/Settings.h"

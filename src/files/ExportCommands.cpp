@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "files/ExportCommands.h"
 
 #include "document/HelpExport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The File menu: New, Open, Save As, the recent entries, Exit, and the question about unsaved
 // edits before the document is replaced or the window closes.
 

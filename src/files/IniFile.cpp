@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "files/IniFile.h"
 
 #include <QByteArrayView>

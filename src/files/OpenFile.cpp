@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bringing a file from disk into the editor: the session reads it, the window shows it.
 
 #include "editor/frmMain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Recent Files" submenu and the list behind it in config.ini.
 
 #include "editor/frmMain.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "files/SettingsFolder.h"
 
 #include <QDir>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "find/EditorFindSupport.h"
 
 #include "editor/RichTextBox.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "find/FindBar.h"
 
 #include "editor/RichTextBox.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "find/ReplaceTemplate.h"
 
 namespace find {

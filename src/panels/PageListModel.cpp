@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "panels/PageListModel.h"
 
 #include "document/DocumentLines.h"

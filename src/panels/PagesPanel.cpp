@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "panels/PagesPanel.h"
 
 #include "document/HelpPages.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "panels/ProblemsPanel.h"
 
 #include "document/HelpProblems.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "panels/SidePanels.h"
 
 #include "editor/BoxLines.h"

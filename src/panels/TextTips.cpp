@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "panels/TextTips.h"
 
 #include "document/HelpLint.h"

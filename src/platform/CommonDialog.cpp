@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "platform/CommonDialog.h"
 
 #include <QDir>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "platform/QtDesktop.h"
 
 #include "platform/CommonDialog.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "safety/CopyLock.h"
 
 #include <QDir>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "safety/DiskWatcher.h"
 
 #include <QApplication>

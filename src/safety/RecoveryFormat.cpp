@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "safety/RecoveryFormat.h"
 
 #include "document/HelpFileReader.h"

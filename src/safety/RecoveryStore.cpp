@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "safety/RecoveryStore.h"
 
 #include <QCryptographicHash>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "safety/TerminationSignals.h"
 
 #include <QSocketNotifier>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "session/DocumentSession.h"
 
 #include "document/FileLimits.h"

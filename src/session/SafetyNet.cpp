@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "session/SafetyNet.h"
 
 #include "editor/BoxLines.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "session/SaveMessages.h"
 
 #include "document/FileLimits.h"

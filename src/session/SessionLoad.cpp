@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bringing a file, tagged text or a recovered document into the edit box.
 
 #include "session/DocumentSession.h"

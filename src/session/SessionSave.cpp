@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Save and Save As: the coloured document back into tagged text, written to disk. The document
 // keeps its name and its edited state until its bytes are on disk.
 

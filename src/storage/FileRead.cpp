@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a whole file: refused before opening unless it is a regular file, and never more
 // than the caller's limit, whatever size the file claims.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // writeFile: follows symbolic links to the file that is written, refuses what is no regular
 // file, and picks the way to write that keeps the file what it was.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "storage/Posix.h"
 
 #include <cerrno>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // Small helpers over POSIX calls for the reader and the writer: a descriptor that closes

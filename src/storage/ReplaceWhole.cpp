@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The usual way to save: a temporary file beside the old one takes the new bytes and then its
 // place, so the old file stays whole until the new one is complete and on disk.
 

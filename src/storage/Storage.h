@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // Reading and writing a whole file at a path, with care for what is there: a device, a FIFO, a

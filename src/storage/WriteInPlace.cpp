@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing into the old file itself, for when a new file could not take its place without
 // losing something (its hard links, its owner or group) or the folder takes no new files.
 // Old bytes are overwritten only once the room for the new size is known to be there.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // The two ways writeFile puts bytes into a regular file, and the wording of their failures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // skyrend-f1 export: the forms, where they go, and what it refuses.
 
 #include <QFile>

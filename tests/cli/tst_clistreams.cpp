@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // skyrend-f1 with what is no plain file: standard output for "-o -", endless and oversized
 // streams, FIFOs and devices, and text whose line breaks or characters need care.
 

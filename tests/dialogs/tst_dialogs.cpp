@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "WindowFixture.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmConfig.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // Helpers shared by the document model's tests: conversions, coloured test documents written

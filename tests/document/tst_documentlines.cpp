@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A document held as lines: the results put together from the lines are those of the whole
 // document, however the lines were edited.
 

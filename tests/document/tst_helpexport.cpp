@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "document/HelpExport.h"
 #include "document/HelpFileReader.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "document/Cp1252.h"
 #include "document/HelpFormat.h"
 #include "document/HelpLint.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "document/HelpFileReader.h"
 #include "document/HelpProblems.h"
 #include "document/SavePlan.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tagged text held as lines: a line edit tells the document exactly what to change, and
 // columns map between the tagged and the visible text.
 

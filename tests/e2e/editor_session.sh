@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # Shared by the end-to-end scripts that start the editor more than once: a temporary folder
 # with a copy of the editor (which keeps config.ini and its recovery folder beside itself), a

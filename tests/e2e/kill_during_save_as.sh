@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # A kill while Save As is under way loses nothing and writes nothing, on a virtual X server:
 #  1. the editor starts without a file; "%Rbefore the kill" is typed (red text, no "#" header
 #     line) and the recovery copy holds it;

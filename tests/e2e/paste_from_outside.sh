@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Tagged text from another program, on a virtual X server:
 #  1. the editor opens a small help file; xclip puts a tagged block (a header line, colour tags,
 #     "%%", a euro sign, CR LF line breaks and one at the end) on the clipboard; Ctrl+End and

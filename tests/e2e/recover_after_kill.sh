@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # A kill during editing loses nothing, on a virtual X server:
 #  1. reference: a copy of the editor opens a help file, the same keys are typed at its end,
 #     Ctrl+S saves and Ctrl+Q ends it; a clean exit leaves no recovery copy behind;

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The real editor, as a user drives it, on a virtual X server:
 #  1. a copy of the editor, alone in a folder, opens a tagged help file given as its argument;
 #     Save As (Ctrl+Shift+S) through the real file dialog writes exactly what

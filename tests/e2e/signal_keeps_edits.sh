@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # SIGTERM and SIGHUP keep the edits, on a virtual X server:
 #  0. reference: keys typed at the end of a copy of the help file, saved, without a signal;
 #  1. for SIGTERM, then SIGHUP: the editor opens another copy, the keys are typed, and the

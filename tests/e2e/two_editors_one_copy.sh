@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # A running editor's recovery copy belongs to it, on a virtual X server:
 #  0. reference: the keys typed into a copy of the help file and saved, without a crash;
 #  1. editor A opens another copy of the file and the same keys are typed; its recovery copy

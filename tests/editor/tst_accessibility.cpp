@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a screen reader and a keyboard user meet in the real window: names, labels, access keys
 // and where the focus goes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The edit box's document as lines follows every edit: after each step of random edits the
 // lines, their faults and pages are those of the whole document read afresh.
 

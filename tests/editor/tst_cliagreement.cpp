@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command-line tool and the editor read and write help files by the same rules: what the
 // window saves after opening a file is what `skyrend-f1 normalize` prints, and what it shows is
 // what `skyrend-f1 decode` reports.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "DocumentTestKit.h"
 #include "WindowFixture.h"
 #include "document/HelpExport.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "MenuCaptions.h"
 #include "WindowFixture.h"
 

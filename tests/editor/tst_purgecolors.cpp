@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "WindowFixture.h"
 
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window shows what the file holds: whatever the user does, the colours on screen are those
 // a save and a reload give, and so is the text where the format can hold it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // View, Show Tags: the tagged text shown and edited in place of the coloured box, the caret and
 // the first line kept across a toggle, edits reaching the document at once.
 

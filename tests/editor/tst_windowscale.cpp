@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Run with QT_SCALE_FACTOR=2 (CTest sets it): the real window opens whole on the screen, at its
 // first start and when config.ini holds a place too big or off every screen.
 #include "WindowFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File > Export through the main window: what it writes, what it proposes, and that the document
 // stays as it was.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The File menu through the main window: New, Open, Save As, a recent entry, a dropped file,
 // closing the window and the end of the desktop session, with the question about unsaved edits.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading a file into the main window: what is refused and how, the header warnings, the state a
 // load leaves, and Escape during the colouring.
 

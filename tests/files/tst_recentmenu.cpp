@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The recent-files list: its update rule, config.ini as loading leaves it, and the "Recent Files"
 // submenu rebuilt from it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where config.ini lives: beside the program for a portable copy, in the user's configuration
 // folder for an installed one, made only when it is first asked for.
 #include "files/IniFile.h"

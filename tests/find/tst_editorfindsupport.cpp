@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "editor/RichTextBox.h"
 #include "find/EditorFindSupport.h"
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package with ./package, unpacks it with dpkg-deb -x into a temporary root
 # and checks what a desktop user gets:
 #  1. the package's fields: name, maintainer, description, dependencies worked out from the

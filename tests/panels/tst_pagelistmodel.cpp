@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "panels/PageListModel.h"
 
 #include <QSignalSpy>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Pages and Problems panels in the real window: they follow the text after a pause, take the
 // caret where the user points, and find what `skyrend-f1 check` finds.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The recovery guard among several editors: whose copy is whose, what a running editor's lock
 // keeps others from doing, and what happens when the copy cannot be written or the editor is
 // told to end. Other editors are other guards in this process, or this test run again as a

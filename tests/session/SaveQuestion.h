@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // The session's question about unsaved edits, for the tests of the file commands and of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The document session through the main window: a save keeps the document as it was until its
 // bytes are on disk and the file what it was, a kept change on disk leaves the document edited,
 // the recovery copy holds what is shown, names that are not UTF-8, a document too large to open

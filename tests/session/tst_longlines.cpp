@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files with lines longer than the editor takes: refused whichever way they come in (a file, its
 // File menu open, tagged text, a recovery copy), the document left as it was; files with lines
 // at the limit load in slices the window answers between.

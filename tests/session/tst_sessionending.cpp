@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program told to end (SIGTERM and the like) at any moment: the user's text ends up in the
 // recovery copy, and nothing answered by a box that closes with the program writes a file.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // Helpers for the storage tests: files made and looked at with plain POSIX calls, special

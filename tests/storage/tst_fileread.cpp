@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "StorageTestKit.h"
 #include "storage/Storage.h"
 

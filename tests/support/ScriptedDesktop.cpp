@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "ScriptedDesktop.h"
 
 #include <QCoreApplication>
