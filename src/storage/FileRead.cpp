@@ -101,6 +101,13 @@ ReadResult readToEnd(int fd, std::size_t maxBytes, std::size_t expected)
     return r;
 }
 
+// A stat() of the name that failed with `error`.
+ReadResult lookFailed(int error)
+{
+    const bool missing = error == ENOENT || error == ENOTDIR;
+    return failure(missing ? ReadError::NotFound : ReadError::Unreadable, posix::reasonOf(error));
+}
+
 } // namespace
 
 ReadResult readFile(const std::filesystem::path& path, std::size_t maxBytes)
@@ -108,12 +115,8 @@ ReadResult readFile(const std::filesystem::path& path, std::size_t maxBytes)
     // A look before opening: opening a device can have effects of its own (a tape rewinds,
     // a serial line hangs up), and a socket cannot be opened at all.
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        const int error = errno;
-        const bool missing = error == ENOENT || error == ENOTDIR;
-        return failure(missing ? ReadError::NotFound : ReadError::Unreadable,
-                       posix::reasonOf(error));
-    }
+    if (::stat(path.c_str(), &st) != 0)
+        return lookFailed(errno);
     if (!S_ISREG(st.st_mode))
         return notRegular(st.st_mode);
     if (std::uintmax_t(st.st_size) > maxBytes)
@@ -150,12 +153,8 @@ ReadResult readStream(int fd, std::size_t maxBytes)
 ReadResult readInput(const std::filesystem::path& path, std::size_t maxBytes)
 {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        const int error = errno;
-        const bool missing = error == ENOENT || error == ENOTDIR;
-        return failure(missing ? ReadError::NotFound : ReadError::Unreadable,
-                       posix::reasonOf(error));
-    }
+    if (::stat(path.c_str(), &st) != 0)
+        return lookFailed(errno);
     if (S_ISREG(st.st_mode))
         return readFile(path, maxBytes);
     if (!isStream(st.st_mode))
