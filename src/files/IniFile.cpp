@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -206,7 +208,15 @@ IniFile IniFile::load(const QString& file)
         ini.m_valid = false;
         return ini;
     }
-    QByteArray data = in.read(MaxFileSize + 1); // the file may grow after the size check
+    // What the size says and a byte more, then on while the file grows after the size check,
+    // up to the limit and a byte: one read of the whole limit would allocate all of it.
+    QByteArray data = in.read(info.size() + 1);
+    while (in.error() == QFileDevice::NoError && data.size() <= MaxFileSize) {
+        const QByteArray more = in.read(std::min<qint64>(1 << 16, MaxFileSize + 1 - data.size()));
+        if (more.isEmpty())
+            break;
+        data += more;
+    }
     if (in.error() != QFileDevice::NoError || data.size() > MaxFileSize) {
         ini.m_valid = false;
         return ini;

@@ -9,6 +9,8 @@
 #include <QSaveFile>
 #include <QUuid>
 
+#include <algorithm>
+
 namespace safety {
 namespace {
 
@@ -87,7 +89,17 @@ RecoveryStore::ReadResult RecoveryStore::read(const QString& file)
         return damaged(in.errorString());
     if (in.size() > kMaxCopySize)
         return damaged(QStringLiteral("It is too large to be a recovery copy."));
-    const QByteArray bytes = in.read(kMaxCopySize + 1);
+    // What the size says and a byte more, then on while the file grows, up to the limit and a
+    // byte: one read of the whole limit would allocate all of it, which can fail by itself.
+    QByteArray bytes = in.read(in.size() + 1);
+    while (in.error() == QFileDevice::NoError && bytes.size() <= kMaxCopySize) {
+        const QByteArray more = in.read(std::min<qint64>(1 << 16, kMaxCopySize + 1 - bytes.size()));
+        if (more.isEmpty())
+            break;
+        bytes += more;
+    }
+    if (bytes.size() > kMaxCopySize)
+        return damaged(QStringLiteral("It is too large to be a recovery copy."));
     if (in.error() != QFileDevice::NoError)
         return damaged(in.errorString());
     recoveryformat::Decoded result = recoveryformat::decode(bytes);

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 
+#include "MemoryCap.h"
 #include "files/IniFile.h"
 
 #include <QDir>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdio>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace skyrend;
@@ -329,6 +333,26 @@ private slots:
 
     // Random files of real and broken lines: a write reads back, changes nothing it was not
     // asked to, and never touches another line.
+    // A small file is read and written in little memory: a child process with its address
+    // space capped 32 MiB above what it uses reads and writes config.ini, where one read of
+    // the whole size limit (64 MiB) would fail.
+    void smallFileSmallMemory()
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("AddressSanitizer reserves more address space than any cap would leave");
+#else
+        put(m_ini, "[Recent]\r\n0=a\r\n");
+        const int exit = exitOfCappedChild(
+            [this] {
+                return ReadINI("Recent", "0", m_ini) == QStringLiteral("a") &&
+                       WriteINI("Recent", "1", "b", m_ini) &&
+                       ReadINI("Recent", "1", m_ini) == QStringLiteral("b");
+            },
+            rlim_t(32) << 20);
+        QCOMPARE(exit, 0);
+#endif
+    }
+
     void randomFiles()
     {
         const QList<QByteArray> pieces = {"[A]",   "[Recent]", "[recent]", "[B]", "0=v", "1=w",
