@@ -108,6 +108,13 @@ ReadResult lookFailed(int error)
     return failure(missing ? ReadError::NotFound : ReadError::Unreadable, posix::reasonOf(error));
 }
 
+// An open() of a name that was looked at that failed with `error`.
+ReadResult openFailed(int error)
+{
+    return failure(error == ENOENT ? ReadError::NotFound : ReadError::Unreadable,
+                   posix::reasonOf(error));
+}
+
 } // namespace
 
 ReadResult readFile(const std::filesystem::path& path, std::size_t maxBytes)
@@ -125,11 +132,8 @@ ReadResult readFile(const std::filesystem::path& path, std::size_t maxBytes)
     // O_NONBLOCK so that a FIFO put there since the look cannot hold the open up; the look
     // at the open file below refuses it.
     Fd fd(posix::openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd) {
-        const int error = errno;
-        return failure(error == ENOENT ? ReadError::NotFound : ReadError::Unreadable,
-                       posix::reasonOf(error));
-    }
+    if (!fd)
+        return openFailed(errno);
     if (::fstat(fd.get(), &st) != 0)
         return failure(ReadError::Unreadable, posix::reasonOf(errno));
     if (!S_ISREG(st.st_mode))
@@ -162,11 +166,8 @@ ReadResult readInput(const std::filesystem::path& path, std::size_t maxBytes)
     // Blocking: a FIFO opens once a writer has it open, as it does for any reader. O_NOCTTY so
     // that a terminal named here does not become the tool's own.
     Fd fd(posix::openRetrying(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
-    if (!fd) {
-        const int error = errno;
-        return failure(error == ENOENT ? ReadError::NotFound : ReadError::Unreadable,
-                       posix::reasonOf(error));
-    }
+    if (!fd)
+        return openFailed(errno);
     // What was opened may not be what was looked at: the look at the open file decides.
     if (::fstat(fd.get(), &st) != 0)
         return failure(ReadError::Unreadable, posix::reasonOf(errno));
